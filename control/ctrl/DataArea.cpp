@@ -18,8 +18,8 @@ struct ViewLimits {
     int shown; // the number the message names
 };
 
-// The views stop at byte 253 (127 words). The numbers in the messages are the ones hosts
-// have always been shown and may match on, even where they are not the real last index:
+// The views stop at byte 253 (127 words). The numbers in the messages are part of the
+// published texts hosts may match on, even where they are not the real last index:
 // DataBit names 2016 (126 words * 16) but accepts up to 2031, the 32-bit views name 63 but
 // stop at 62. DataLongSwap shares the DataLong message.
 constexpr ViewLimits kBit{"DataBit", 2031, 2016};
@@ -61,7 +61,7 @@ std::uint32_t swapHalves(std::uint32_t v) {
     return (v << 16) | (v >> 16);
 }
 
-// BCD as hosts have always written it: the value's decimal text, zero-padded to at least
+// BCD by the control's text rule: the value's decimal text, zero-padded to at least
 // `digits` characters the way printf's "%0Nd" pads (so -5 is "-005"), cut to its first
 // `digits` characters; each character's low 4 bits become one nibble, the first on top.
 // Longer values therefore keep their leading digits, and '-' (0x2D) becomes 0xD.

@@ -13,9 +13,9 @@ struct ResultText {
     std::string_view text;
 };
 
-// Hosts and operators compare these sentences, so they stay exactly as they have always
-// read, misspellings and the support number included. Sorted by result for the lookup.
-// 4 keeps its response-length sentence although its published name says device failure.
+// Hosts and operators compare these sentences, so they are kept verbatim, misspellings and the
+// support number included. Sorted by result for the lookup. 4 keeps its response-length sentence
+// although its published name says device failure.
 constexpr std::array kResultTexts = std::to_array<ResultText>({
     {0, "Successful transaction!"},
     {1, "Modbus error: ILLEGAL FUNCTION: The function code received in the query is not an "

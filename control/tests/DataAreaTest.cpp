@@ -126,13 +126,19 @@ struct BcdCase {
 };
 
 TEST_F(DataAreaTest, WordBcdFollowsTheTextRule) {
+    // clang-format off
     const std::vector<BcdCase> cases = {
-        {1234, 0x1234, 1234},  {0, 0x0000, 0},          {5, 0x0005, 5},
-        {9999, 0x9999, 9999},  {12345, 0x1234, 1234},   // "12345": leading digits kept
-        {-1, 0xD001, 13001},                            // "-001"
-        {-999, 0xD999, 13999}, {-32768, 0xD327, 13327}, // "-32768" cut to "-327"
+        {1234, 0x1234, 1234},
+        {0, 0x0000, 0},
+        {5, 0x0005, 5},
+        {9999, 0x9999, 9999},
+        {12345, 0x1234, 1234},   // "12345": leading digits kept
         {32767, 0x3276, 3276},
+        {-1, 0xD001, 13001},     // "-001"
+        {-999, 0xD999, 13999},
+        {-32768, 0xD327, 13327}, // "-32768" cut to "-327"
     };
+    // clang-format on
     for (const BcdCase& c : cases) {
         ASSERT_TRUE(m_area.setDataWordBCD(7, static_cast<std::int16_t>(c.value)));
         EXPECT_EQ(word(7), c.stored) << c.value;
@@ -182,7 +188,7 @@ TEST_F(DataAreaTest, SlaveAreaIsSeparate) {
 }
 
 // Every view against every 16-bit index. The last valid index follows from the 254 bytes
-// the views cover; the number in each message is the one hosts have always been shown
+// the views cover; the number in each message is the published one
 // (2016, 252, 126, 126, 63 for DataLong and DataLongSwap alike, 63, 63, 63).
 struct View {
     std::string name;

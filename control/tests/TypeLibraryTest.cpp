@@ -13,7 +13,7 @@ namespace {
 
 struct Constant {
     std::string name;
-    std::int32_t published; // the number hosts have always passed
+    std::int32_t published; // the number hosts pass
     std::int32_t header;    // the constant a compiled host gets from TavrinEnums.h
 };
 
