@@ -4,7 +4,7 @@
 #include "runtime/Format.h"
 
 #include <QDir>
-#include <QLoggingCategory>
+#include <QtGlobal>
 #include <algorithm>
 
 namespace torvik {

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
+#include <string>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -16,11 +17,11 @@ using torvik::clsLogger;
 
 namespace {
 
-QByteArray readAll(const QString& path) {
+std::string readAll(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return "<missing>";
-    return f.readAll();
+    return f.readAll().toStdString();
 }
 
 void writeFile(const QString& path, const QByteArray& bytes) {
@@ -175,7 +176,7 @@ TEST_F(LoggerFile, LineFormats) {
         logger.SetFormat2(c.format2);
         logger.OpenMode(true, path(), c.formatType, false);
         logger.OpenMode(false, path(), 0, true);
-        EXPECT_EQ(readAll(path()), QByteArray(c.expected)) << c.what;
+        EXPECT_EQ(readAll(path()), c.expected) << c.what;
     }
 }
 
