@@ -172,7 +172,7 @@ QString CreateFileName(const DataFileNaming& naming, bool& newDataFile) {
     const QString base = naming.FileName.trimmed();
     const QString suffix = QStringLiteral(".csv");
 
-    // The data folder is matched as a Windows folder would be: name and extension in any case.
+    // Name and extension match in any case, as on the case-insensitive folders users share.
     const QDir folder(naming.DirName.trimmed() + u'/');
     const QStringList names = folder.entryList(QDir::Files | QDir::NoDotAndDotDot);
     qint64 largest = 0;
