@@ -17,9 +17,9 @@ public:
     // Payload bytes [from, from + count) to area bytes [to, ...), each pair swapped if asked.
     void copyBytes(std::size_t from, std::size_t count, std::size_t to, bool swapPairs = false) {
         for (std::size_t k = 0; k < count; ++k) {
-            const std::size_t src = from + (swapPairs ? k ^ 1U : k);
-            if (to + k < m_area.size() && src < m_payload.size()) {
-                m_area[to + k] = m_payload[src];
+            const std::size_t dst = to + (swapPairs ? k ^ 1U : k);
+            if (dst < m_area.size() && from + k < m_payload.size()) {
+                m_area[dst] = m_payload[from + k];
             }
         }
     }
