@@ -14,8 +14,9 @@ namespace dlcsim {
 
 class Line {
 public:
-    // A new pseudo-terminal in raw mode; masters open peerPath() (/dev/pts/N).
-    static std::optional<Line> openPty(std::string& error);
+    // A new pseudo-terminal in raw mode at the given settings; masters open peerPath()
+    // (/dev/pts/N).
+    static std::optional<Line> openPty(const LineSettings& settings, std::string& error);
     // An existing serial device, raw, at the given settings, locked against a second user.
     static std::optional<Line> openDevice(const std::string& path, const LineSettings& settings,
                                           std::string& error);
@@ -41,6 +42,7 @@ private:
     UniqueFd m_heldPeer; // pty only: our own open of the slave side
     UniqueFd m_watch;    // pty only: inotify on the slave side
     std::string m_peerPath;
+    LineSettings m_settings;
 };
 
 } // namespace dlcsim

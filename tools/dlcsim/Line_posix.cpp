@@ -56,7 +56,15 @@ bool makeRaw(int fd, const LineSettings& s, bool pty, std::string& error) {
         return false;
     }
     cfmakeraw(&t);
-    t.c_cflag |= CLOCAL | CREAD;
+    t.c_cflag |= CREAD;
+    // A pty drops parity and refuses (EINVAL) a tcsetattr whose only change is the
+    // parity. Masters set CLOCAL; leaving it off on our side makes their first tcsetattr
+    // a real change, whatever parity the previous master used.
+    if (pty) {
+        t.c_cflag &= ~static_cast<tcflag_t>(CLOCAL);
+    } else {
+        t.c_cflag |= CLOCAL;
+    }
     t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB);
     t.c_cflag |= s.dataBits == 7 ? CS7 : CS8;
     if (s.parity != Parity::None) {
@@ -88,8 +96,9 @@ bool makeRaw(int fd, const LineSettings& s, bool pty, std::string& error) {
 
 } // namespace
 
-std::optional<Line> Line::openPty(std::string& error) {
+std::optional<Line> Line::openPty(const LineSettings& settings, std::string& error) {
     Line line;
+    line.m_settings = settings;
     line.m_io.reset(posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!line.m_io) {
         error = why("posix_openpt");
@@ -113,7 +122,7 @@ std::optional<Line> Line::openPty(std::string& error) {
         return std::nullopt;
     }
     // Raw before anyone connects: an echoing line discipline would send our replies back.
-    if (!makeRaw(line.m_heldPeer.get(), LineSettings{}, true, error)) {
+    if (!makeRaw(line.m_heldPeer.get(), settings, true, error)) {
         return std::nullopt;
     }
     // Best effort: without inotify the pty still works, but see onPeerEvent().
@@ -161,6 +170,10 @@ void Line::onPeerEvent() {
     // at that moment, its exclusive flag goes too (its own lock file or flock remains).
     if (closed && m_heldPeer) {
         ioctl(m_heldPeer.get(), TIOCNXCL);
+        // The next master finds the line as at the start, not as the last one left it
+        // (see makeRaw: otherwise 8E1 after a master that used 8N1 fails with EINVAL).
+        std::string ignored;
+        makeRaw(m_heldPeer.get(), m_settings, true, ignored);
     }
 }
 

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     if (!signals) {
         return failWith(error);
     }
-    auto line = config.devicePath.empty() ? Line::openPty(error)
+    auto line = config.devicePath.empty() ? Line::openPty(config.line, error)
                                           : Line::openDevice(config.devicePath, config.line, error);
     if (!line) {
         return failWith(error);

@@ -3,7 +3,6 @@
 #include "RtuFraming.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -40,12 +39,18 @@ struct RtuCase {
 
 const RtuCase kRtuCases[] = {
     {"whole frame ends by its length", {{kReadInput, 0us}}, {FrameStatus::Good}, {}},
-    {"frame in two reads", {{Bytes(kReadInput.begin(), kReadInput.begin() + 3), 0us},
-                            {Bytes(kReadInput.begin() + 3, kReadInput.end()), 500us}},
-     {FrameStatus::Good}, {}},
-    {"two frames in one read", {{kReadInput + kReadHolding, 0us}},
-     {FrameStatus::Good, FrameStatus::Good}, {}},
-    {"bad crc waits for the silence", {{Bytes{1, 4, 0, 0, 0, 2, 0x71, 0xCC}, 0us}}, {},
+    {"frame in two reads",
+     {{Bytes(kReadInput.begin(), kReadInput.begin() + 3), 0us},
+      {Bytes(kReadInput.begin() + 3, kReadInput.end()), 500us}},
+     {FrameStatus::Good},
+     {}},
+    {"two frames in one read",
+     {{kReadInput + kReadHolding, 0us}},
+     {FrameStatus::Good, FrameStatus::Good},
+     {}},
+    {"bad crc waits for the silence",
+     {{Bytes{1, 4, 0, 0, 0, 2, 0x71, 0xCC}, 0us}},
+     {},
      {FrameStatus::BadChecksum}},
     {"cut frame", {{Bytes{1, 4, 0, 0, 0}, 0us}}, {}, {FrameStatus::Cut}},
     {"single byte", {{Bytes{1}, 0us}}, {}, {FrameStatus::Cut}},
@@ -110,7 +115,9 @@ TEST(RtuFraming, EncodesCrcLowByteFirstAndCanSpoilIt) {
     EXPECT_NE(framing.encode(Bytes{1, 3, 0, 0, 0, 2}, true), kReadHolding);
 }
 
-Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
 struct AsciiCase {
     const char* name;

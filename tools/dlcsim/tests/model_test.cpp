@@ -1,9 +1,8 @@
 // The device model without I/O: request in, reply out.
 #include "Bus.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace dlcsim {
@@ -48,8 +47,9 @@ const Case kCases[] = {
     {"last register", {1, 3, 0, 99, 0, 1}, {1, 3, 2, 0x01, 100}},
     {"write free register", {1, 6, 0, 4, 0xBE, 0xEF}, {1, 6, 0, 4, 0xBE, 0xEF}},
     {"write address", {1, 16, 0, 0, 0, 1, 2, 0, 9}, {1, 16, 0, 0, 0, 1}},
-    {"report slave id", {1, 17}, {1, 17, 13, 1, 0xFF, 'D', 'L', 'C', 'S', 'I', 'M', '-', '5', '0',
-                                  '0', 'K'}},
+    {"report slave id",
+     {1, 17},
+     {1, 17, 13, 1, 0xFF, 'D', 'L', 'C', 'S', 'I', 'M', '-', '5', '0', '0', 'K'}},
 
     {"unknown function", {1, 0x41}, {1, 0xC1, 1}},
     {"read exception status unknown", {1, 7}, {1, 0x87, 1}},
@@ -62,7 +62,8 @@ const Case kCases[] = {
     {"serial is read-only", {1, 6, 0, 1, 0, 5}, {1, 0x86, 2}},
     {"address out of range", {1, 6, 0, 0, 0x01, 0x2C}, {1, 0x86, 3}},
     {"coil byte count wrong", {1, 15, 0, 1, 0, 9, 1, 0xFF}, {1, 0x8F, 3}},
-    {"unicast assignment, wrong serial", {1, 16, 0, 0, 0, 3, 6, 0, 5, 0, 0, 0x03, 0xE9},
+    {"unicast assignment, wrong serial",
+     {1, 16, 0, 0, 0, 3, 6, 0, 5, 0, 0, 0x03, 0xE9},
      {1, 0x90, 3}},
 
     {"broadcast read never answered", {0, 4, 0, 0, 0, 2}, {}},
@@ -109,7 +110,7 @@ TEST(BusAssignment, OnlyTheCellWithTheSerialTakesTheAddress) {
 TEST(BusAssignment, UnknownSerialOrPlainAddressBroadcastChangesNobody) {
     Bus bus(twoCells(), kStart);
     bus.handle(assign(7, 4242), kStart);
-    bus.handle(assign(0, 1000), kStart);          // not a valid address
+    bus.handle(assign(0, 1000), kStart);         // not a valid address
     bus.handle(Bytes{0, 6, 0, 0, 0, 9}, kStart); // would give every cell address 9
     EXPECT_EQ(bus.cells()[0].address(), 1);
     EXPECT_EQ(bus.cells()[1].address(), 2);
@@ -137,7 +138,8 @@ TEST(BusSynchronisation, LatchesOneInstantForAllCellsUntilTheNext) {
     c.cells = {CellSettings{1, 1, {}}, CellSettings{2, 2, {}}};
     Bus bus(c, kStart);
     const auto at = [](double s) {
-        return kStart + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
+        return kStart +
+               std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(s));
     };
     EXPECT_FLOAT_EQ(measured(bus, 1, at(1)), 101.0F); // live before any synchronisation
 

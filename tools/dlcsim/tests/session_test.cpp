@@ -6,7 +6,6 @@
 #include "Session.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
 
@@ -25,7 +24,8 @@ const Bytes kSync{0x00, 0x05, 0x00, 0x00, 0xFF, 0x00, 0x8D, 0xEB};
 Config cells(int n) {
     Config c;
     for (int i = 1; i <= n; ++i) {
-        c.cells.push_back(CellSettings{static_cast<std::uint32_t>(i), static_cast<std::uint8_t>(i), 1.0});
+        c.cells.push_back(
+            CellSettings{static_cast<std::uint32_t>(i), static_cast<std::uint8_t>(i), 1.0});
     }
     return c;
 }
@@ -66,8 +66,7 @@ TEST(SessionCounters, CountFramesRepliesBroadcastsAndBadFrames) {
     EXPECT_EQ(n.answered, 1U);
     EXPECT_EQ(n.broadcasts, 1U);
     EXPECT_EQ(n.bad, 1U);
-    EXPECT_EQ(summaryLine(n),
-              "dlcsim: frames received 3, answered 1, broadcasts 1, bad frames 1");
+    EXPECT_EQ(summaryLine(n), "dlcsim: frames received 3, answered 1, broadcasts 1, bad frames 1");
 }
 
 struct FaultCase {
@@ -121,9 +120,9 @@ TEST(SessionFaults, DelayHoldsTheReplyBack) {
 }
 
 std::vector<FaultDecision> draws(std::uint64_t seed, Framing framing = Framing::Rtu) {
-    Faults faults({FaultRule{FaultKind::Drop, 0.5, 0, 0, 0},
-                   FaultRule{FaultKind::Garbage, 0.5, 0, 0, 0}},
-                  seed, framing);
+    Faults faults(
+        {FaultRule{FaultKind::Drop, 0.5, 0, 0, 0}, FaultRule{FaultKind::Garbage, 0.5, 0, 0, 0}},
+        seed, framing);
     std::vector<FaultDecision> d;
     for (int i = 0; i < 200; ++i) {
         d.push_back(faults.decide(1 + i % 2));
