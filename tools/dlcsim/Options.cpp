@@ -136,23 +136,23 @@ bool finishCells(const Raw& raw, Config& config, ParsedOptions& result) {
 
 } // namespace
 
-std::optional<FaultRule> parseFault(std::string_view spec, std::string& error) {
+std::optional<FaultRule> parseFault(std::string_view text, std::string& error) {
     FaultRule rule;
-    if (spec.starts_with("cell=")) {
-        const std::size_t colon = spec.find(':');
+    if (text.starts_with("cell=")) {
+        const std::size_t colon = text.find(':');
         const auto cell =
-            number<int>(spec.substr(5, colon == std::string_view::npos ? 0 : colon - 5));
+            number<int>(text.substr(5, colon == std::string_view::npos ? 0 : colon - 5));
         if (!cell || *cell < 1 || *cell > kMaxCells) {
-            error = "bad cell in fault '" + std::string(spec) + "'";
+            error = "bad cell in fault '" + std::string(text) + "'";
             return std::nullopt;
         }
         rule.cell = *cell;
-        spec.remove_prefix(colon + 1);
+        text.remove_prefix(colon + 1);
     }
-    const std::size_t eq = spec.find('=');
-    const std::string_view kind = spec.substr(0, eq);
+    const std::size_t eq = text.find('=');
+    const std::string_view kind = text.substr(0, eq);
     const std::string_view arg =
-        eq == std::string_view::npos ? std::string_view{} : spec.substr(eq + 1);
+        eq == std::string_view::npos ? std::string_view{} : text.substr(eq + 1);
     const std::size_t colon = arg.find(':');
     const std::string_view first = arg.substr(0, colon);
     const std::optional<std::string_view> second =
@@ -178,11 +178,11 @@ std::optional<FaultRule> parseFault(std::string_view spec, std::string& error) {
             p = probability(*second);
         }
     } else {
-        error = "unknown fault '" + std::string(spec) + "'";
+        error = "unknown fault '" + std::string(text) + "'";
         return std::nullopt;
     }
     if (!p) {
-        error = "bad fault '" + std::string(spec) +
+        error = "bad fault '" + std::string(text) +
                 "' (drop=P, crc=P, garbage=P, delay=MS[:P], exception=CODE:P; P from 0 to 1)";
         return std::nullopt;
     }

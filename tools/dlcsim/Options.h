@@ -19,7 +19,7 @@ struct ParsedOptions {
 ParsedOptions parseOptions(std::span<const std::string_view> args);
 
 // "[cell=K:]drop=P", "crc=P", "garbage=P", "delay=MS[:P]", "exception=CODE:P"
-std::optional<FaultRule> parseFault(std::string_view spec, std::string& error);
+std::optional<FaultRule> parseFault(std::string_view text, std::string& error);
 
 std::string usage();
 

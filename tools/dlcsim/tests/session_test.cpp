@@ -71,7 +71,7 @@ TEST(SessionCounters, CountFramesRepliesBroadcastsAndBadFrames) {
 
 struct FaultCase {
     const char* name;
-    const char* spec;
+    const char* option;
     Bytes reply1; // cell 1's reply to kReadInput1, empty: none
 };
 
@@ -90,7 +90,7 @@ TEST(SessionFaults, EachFaultChangesTheReplyAsItSays) {
     for (const FaultCase& f : kFaultCases) {
         Config c = cells(2);
         std::string error;
-        c.faults.push_back(*parseFault(f.spec, error));
+        c.faults.push_back(*parseFault(f.option, error));
         Session s(c, kT0, nullptr);
         s.receive(kReadInput1, kT0);
         EXPECT_EQ(s.takeDue(kT0), f.reply1) << f.name;
