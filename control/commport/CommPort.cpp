@@ -253,6 +253,10 @@ void CommPort::waitForLineSilence(double charTimes) {
     }
 }
 
+CommPort::Clock::time_point CommPort::lineLastActive() const {
+    return m_share ? m_share->lineActivity().lastActivity() : Clock::time_point();
+}
+
 std::optional<ShareRecord> CommPort::shareRecord() const {
     if (!m_share) {
         return std::nullopt;

@@ -82,6 +82,9 @@ public:
     // Sleeps until the line has been silent for `charTimes` characters at the port's settings
     // since the last byte any sharer sent or received; returns at once when it has been.
     void waitForLineSilence(double charTimes = 3.5);
+    // When the line last carried a byte (or will have sent what is queued); the clock's epoch
+    // when the port is not open or has never been used.
+    Clock::time_point lineLastActive() const;
 
     // --- Sharing state, for the engine's diagnostics and for watching hand-overs. ---
     std::optional<ShareRecord> shareRecord() const;
