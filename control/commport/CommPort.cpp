@@ -150,7 +150,9 @@ void CommPort::close() {
             m_share->hostCanExit().wait(Clock::now() + kHandOverWait);
         }
         auto access = m_share->lockRecord();
+        bool lastSharer = false;
         if (access.valid()) {
+            lastSharer = access.otherSharers() == 0;
             ShareRecord record = access.read();
             if (record.ownerPid == static_cast<std::uint32_t>(currentProcessId()) &&
                 record.ownerHandle == static_cast<std::uint32_t>(m_device.handle())) {
@@ -161,7 +163,8 @@ void CommPort::close() {
                 access.write(record);
             }
         }
-        m_device.close();
+        // Under the record's mutex, after clearing the record: see attach().
+        m_device.close(lastSharer);
     } else {
         m_device.close();
     }

@@ -62,8 +62,10 @@ public:
     // terminal `path` leads to (a stale record may name a descriptor that is now another file).
     DeviceError adopt(UniqueFd fd, const std::string& path);
 
-    // Discards unsent output (so the close cannot block draining it) and closes.
-    void close();
+    // Closes this descriptor. With discardOutput, unsent output is dropped first, so that the
+    // last close of the device cannot block draining it; never pass it while another sharer
+    // may be sending, whose frame would be cut.
+    void close(bool discardOutput = false);
 
     bool isOpen() const { return m_fd.valid(); }
     int handle() const { return m_fd.get(); }

@@ -222,9 +222,11 @@ DeviceError SerialDevice::adopt(UniqueFd fd, const std::string& path) {
     return DeviceError::None;
 }
 
-void SerialDevice::close() {
+void SerialDevice::close(bool discardOutput) {
     if (m_fd.valid()) {
-        sys::ioctlValue(m_fd.get(), TCFLSH, TCOFLUSH);
+        if (discardOutput) {
+            sys::ioctlValue(m_fd.get(), TCFLSH, TCOFLUSH);
+        }
         m_fd.reset();
     }
     m_pseudoTerminal = false;

@@ -103,10 +103,15 @@ TEST_F(PtyPort, FramesOfSharersInOneProcessNeverInterleave) {
     auto guest = makePort();
     ASSERT_TRUE(guest->attach());
 
+    // Each frame goes out in two writes: only the port lock keeps the halves together.
     constexpr int kFramesEach = 40;
     const auto sendMany = [](CommPort& port, const Bytes& frame) {
+        const auto half = std::span(frame).size() / 2;
         for (int i = 0; i < kFramesEach; ++i) {
-            ASSERT_TRUE(send(port, frame));
+            auto lock = port.lockPort();
+            ASSERT_EQ(port.writeAll(std::span(frame).first(half), in(2s)).status, IoStatus::Ok);
+            std::this_thread::yield(); // invite the other sharer in between
+            ASSERT_EQ(port.writeAll(std::span(frame).subspan(half), in(2s)).status, IoStatus::Ok);
         }
     };
     std::thread a([&] { sendMany(*owner, kFrameA); });
