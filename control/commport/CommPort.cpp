@@ -87,7 +87,6 @@ bool CommPort::open() {
         close();
         return false;
     }
-    m_devicePath = *path;
     startHostThread();
     for (int attempt = 0; attempt < 3 && !purge(PurgeKind::All); ++attempt) {
     }
@@ -122,7 +121,6 @@ bool CommPort::attach() {
         close();
         return false;
     }
-    m_devicePath = *path;
     startHostThread();
     return true;
 }
@@ -169,7 +167,6 @@ void CommPort::close() {
         m_device.close();
     }
     m_share.reset();
-    m_devicePath.clear();
 }
 
 bool CommPort::applySettings() {

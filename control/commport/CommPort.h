@@ -104,7 +104,6 @@ private:
 
     std::optional<PortName> m_name;
     std::string m_noName;
-    std::string m_devicePath;
     CommSettings m_settings;
     std::string m_settingsText;
     PortTimeouts m_timeouts;
