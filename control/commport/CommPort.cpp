@@ -1,0 +1,286 @@
+#include "commport/CommPort.h"
+
+#include "commport/LineTiming.h"
+#include "commport/PortPath.h"
+#include "portshare/HostThread.h"
+#include "portshare/PortShare.h"
+#include "portshare/Process.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace tavrin {
+
+CommPort::CommPort() : m_timeouts(timeoutsFor(m_settings.baudRate)) {}
+
+CommPort::~CommPort() {
+    close();
+}
+
+bool CommPort::setPortName(std::string_view prefix, long adapter) {
+    auto name = portNameFrom(prefix, adapter);
+    if (!name) {
+        return false;
+    }
+    m_name = std::move(name);
+    return true;
+}
+
+bool CommPort::setSettings(std::string_view text) {
+    const auto parsed = parseCommSettings(text);
+    if (!parsed) {
+        return false;
+    }
+    m_settings = *parsed;
+    m_settingsText = std::string(text);
+    m_timeouts = timeoutsFor(m_settings.baudRate);
+    return true;
+}
+
+bool CommPort::isOpen() const {
+    return m_device.isOpen();
+}
+
+bool CommPort::setUpShare() {
+    if (!m_share) {
+        m_share = PortShare::setUp(m_name->text);
+    }
+    return m_share != nullptr;
+}
+
+void CommPort::startHostThread() {
+    const ShareIdentity self{static_cast<std::uint32_t>(currentProcessId()),
+                             static_cast<std::uint32_t>(m_device.handle())};
+    m_host = std::make_unique<HostThread>(*m_share, self);
+}
+
+bool CommPort::open() {
+    if (isOpen()) {
+        return true;
+    }
+    if (!m_name) {
+        return false;
+    }
+    const auto path = resolveDevicePath(*m_name);
+    if (!path || !setUpShare()) {
+        close();
+        return false;
+    }
+    bool ok = false;
+    {
+        // Port lock first, then the record: the order every path here takes them in.
+        NamedMutexGuard portGuard(m_share->portLock());
+        auto access = m_share->lockRecord();
+        ok = portGuard.owns() && access.valid() &&
+             m_device.openExclusive(*path) == DeviceError::None &&
+             m_device.configure(m_settings) == DeviceError::None;
+        if (ok) {
+            ShareRecord record = access.read();
+            record.counter = 1;
+            record.ownerHandle = static_cast<std::uint32_t>(m_device.handle());
+            record.ownerPid = static_cast<std::uint32_t>(currentProcessId());
+            allowDescriptorSharing();
+            access.write(record);
+        }
+    }
+    if (!ok) {
+        close();
+        return false;
+    }
+    startHostThread();
+    for (int attempt = 0; attempt < 3 && !purge(PurgeKind::All); ++attempt) {
+    }
+    return true;
+}
+
+bool CommPort::attach() {
+    if (isOpen()) {
+        return true;
+    }
+    if (!m_name) {
+        return false;
+    }
+    const auto path = resolveDevicePath(*m_name);
+    if (!path || !setUpShare()) {
+        close();
+        return false;
+    }
+    bool ok = false;
+    {
+        // Under the record's mutex: an owner closes its descriptor only under it, after
+        // clearing itself from the record, so the number read here is still its device.
+        auto access = m_share->lockRecord();
+        if (access.valid() && !access.isEmpty()) {
+            const ShareRecord record = access.read();
+            UniqueFd fd = takeDescriptor(static_cast<std::int32_t>(record.ownerPid),
+                                         static_cast<std::int32_t>(record.ownerHandle));
+            ok = m_device.adopt(std::move(fd), *path) == DeviceError::None;
+        }
+    }
+    if (!ok) {
+        close();
+        return false;
+    }
+    startHostThread();
+    return true;
+}
+
+void CommPort::close() {
+    if (m_host) {
+        m_host->stop();
+        m_host.reset();
+    }
+    if (m_share && m_device.isOpen()) {
+        bool handOver = false;
+        {
+            auto access = m_share->lockRecord();
+            if (access.valid()) {
+                const ShareRecord record = access.read();
+                handOver = record.ownerPid == static_cast<std::uint32_t>(currentProcessId()) &&
+                           record.ownerHandle == static_cast<std::uint32_t>(m_device.handle()) &&
+                           access.otherSharers() > 0;
+            }
+        }
+        // A guest leaving changes nothing for the others; an owner leaving asks one other
+        // sharer's host thread to publish itself, and waits a bounded time for the answer.
+        if (handOver) {
+            m_share->hostExit().set();
+            m_share->hostCanExit().wait(Clock::now() + kHandOverWait);
+        }
+        auto access = m_share->lockRecord();
+        bool lastSharer = false;
+        if (access.valid()) {
+            lastSharer = access.otherSharers() == 0;
+            ShareRecord record = access.read();
+            if (record.ownerPid == static_cast<std::uint32_t>(currentProcessId()) &&
+                record.ownerHandle == static_cast<std::uint32_t>(m_device.handle())) {
+                // Nobody answered: clear the owner so that no guest duplicates a number that
+                // is about to mean something else, and the remaining sharers take over.
+                record.ownerPid = 0;
+                record.ownerHandle = 0;
+                access.write(record);
+            }
+        }
+        // Under the record's mutex, after clearing the record: see attach().
+        m_device.close(lastSharer);
+    } else {
+        m_device.close();
+    }
+    m_share.reset();
+}
+
+bool CommPort::applySettings() {
+    if (!isOpen()) {
+        return false;
+    }
+    NamedMutexGuard guard = lockPort();
+    if (m_device.applyLineSettings(m_settings) != DeviceError::None) {
+        return false;
+    }
+    return purge(PurgeKind::All);
+}
+
+bool CommPort::purge(PurgeKind kind) {
+    return isOpen() && m_device.purge(kind) == DeviceError::None;
+}
+
+bool CommPort::setModemLine(ModemLine line, bool on) {
+    return isOpen() && m_device.setModemLine(line, on) == DeviceError::None;
+}
+
+NamedMutexGuard CommPort::lockPort() {
+    if (!m_share || !isOpen()) {
+        return NamedMutexGuard();
+    }
+    return NamedMutexGuard(m_share->portLock());
+}
+
+IoResult CommPort::writeAll(std::span<const std::byte> data, Clock::time_point deadline,
+                            int cancelFd) {
+    if (!isOpen() || data.empty() || data.size() > kWriteLimit) {
+        return {IoStatus::Failed, 0};
+    }
+    NamedMutexGuard guard = lockPort();
+    if (!guard.owns()) {
+        return {IoStatus::Failed, 0};
+    }
+    const auto limit = std::min(deadline, Clock::now() + m_timeouts.writeBound(data.size()));
+    const IoResult result = m_device.writeAll(data, limit, cancelFd);
+    if (result.bytes > 0) {
+        noteLineBusy(m_device.outputPending());
+    }
+    return result;
+}
+
+IoResult CommPort::readSome(std::span<std::byte> buffer, Clock::time_point deadline, int cancelFd) {
+    if (!isOpen() || buffer.empty() || buffer.size() > kReadLimit) {
+        return {IoStatus::Failed, 0};
+    }
+    NamedMutexGuard guard = lockPort();
+    if (!guard.owns()) {
+        return {IoStatus::Failed, 0};
+    }
+    const auto limit = std::min(deadline, Clock::now() + m_timeouts.readBound(buffer.size()));
+    const IoResult result = m_device.readSome(buffer, limit, cancelFd);
+    if (result.bytes > 0) {
+        noteLineBusy(0);
+    }
+    return result;
+}
+
+void CommPort::noteLineBusy(std::size_t bytesStillToSend) {
+    // Bytes still in the driver's queue leave at the line's pace; the last of them ends the
+    // busy time.
+    const auto queued = characterTime(m_settings) * static_cast<std::int64_t>(bytesStillToSend);
+    m_share->lineActivity().noteBusyUntil(Clock::now() +
+                                          std::chrono::duration_cast<Clock::duration>(queued));
+}
+
+void CommPort::waitForLineSilence(double charTimes) {
+    if (!m_share) {
+        return;
+    }
+    const auto interval =
+        std::chrono::duration_cast<Clock::duration>(silenceInterval(m_settings, charTimes));
+    // Again after each sleep: another sharer may have used the line meanwhile (unless the
+    // caller holds the port lock, which it normally does).
+    for (;;) {
+        const auto quietFrom = m_share->lineActivity().lastActivity() + interval;
+        if (quietFrom <= Clock::now()) {
+            return;
+        }
+        std::this_thread::sleep_until(quietFrom);
+    }
+}
+
+CommPort::Clock::time_point CommPort::lineLastActive() const {
+    return m_share ? m_share->lineActivity().lastActivity() : Clock::time_point();
+}
+
+std::optional<ShareRecord> CommPort::shareRecord() const {
+    if (!m_share) {
+        return std::nullopt;
+    }
+    auto access = m_share->lockRecord();
+    if (!access.valid()) {
+        return std::nullopt;
+    }
+    return access.read();
+}
+
+bool CommPort::ownsPort() const {
+    const auto record = shareRecord();
+    return record && isOpen() &&
+           record->ownerPid == static_cast<std::uint32_t>(currentProcessId()) &&
+           record->ownerHandle == static_cast<std::uint32_t>(m_device.handle());
+}
+
+std::uint64_t CommPort::hostBeats() const {
+    return m_host ? m_host->beats() : 0;
+}
+
+bool CommPort::waitForHostBeat(std::uint64_t seen, Clock::time_point deadline) const {
+    return m_host && m_host->waitForBeat(seen, deadline);
+}
+
+} // namespace tavrin
