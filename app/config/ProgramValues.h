@@ -35,12 +35,16 @@ struct SettingsSection {
     bool DataUnit = false;
     std::int32_t WaitTime = 0;
     std::int32_t TimeOut = 0;
+
+    bool operator==(const SettingsSection&) const = default;
 };
 
 // Remembered state of the communication screen's tabs, named after the controls it goes to.
 struct Tab1State {
     std::array<bool, kDlcSlots> chkSelect{}; // keys "1".."8"
     std::array<bool, 4> chkRead{};           // keys "9".."12"
+
+    bool operator==(const Tab1State&) const = default;
 };
 
 struct Tab2State {
@@ -48,6 +52,8 @@ struct Tab2State {
     std::array<bool, 8> chkSelectInfo{}; // keys "1".."8"
     bool optInput0 = false;              // key "9"
     std::array<bool, 2> chkReadInfo{};   // keys "10", "11"
+
+    bool operator==(const Tab2State&) const = default;
 };
 
 struct Tab3State {
@@ -59,6 +65,8 @@ struct Tab3State {
     std::array<QString, 4> optFormat;          // keys "21".."24": "H", "F", "I" or "A"
     std::array<bool, 2> chkReadCustom{};       // keys "25", "26"
     std::array<std::int32_t, 4> reserved{};    // keys "27".."30", written back unchanged
+
+    bool operator==(const Tab3State&) const = default;
 };
 
 struct Tab4State {
@@ -77,6 +85,8 @@ struct Tab4State {
     std::int32_t cmbDec = 0;      // key "SendDataDec"
     std::int32_t cmbPolarity = 0; // key "SendDataPolarity"
     bool DisplayPolarity = false;
+
+    bool operator==(const Tab4State&) const = default;
 };
 
 // Entries 0 to 11 are used; a hexadecimal entry holds characters whose codes are the bytes.
@@ -84,6 +94,8 @@ struct CommandTable {
     std::array<QString, 13> command;
     std::array<QString, 13> response;
     std::array<bool, 13> hex{};
+
+    bool operator==(const CommandTable&) const = default;
 };
 
 // Catalogue texts the communication screen keeps to show later.
@@ -94,6 +106,8 @@ struct KeptCaptions {
     QString cmdStop;                      // TAB1 "16"
     std::array<QString, 3> testTab;       // TAB4 "14".."16"
     std::array<QString, 6> testLinkState; // TAB4 "23".."28"
+
+    bool operator==(const KeptCaptions&) const = default;
 };
 
 constexpr std::size_t kMessageSlots = 14;
@@ -123,6 +137,8 @@ struct ProgramValues {
     CommandTable commands;
     std::array<QString, kMessageSlots> messages;
     KeptCaptions kept;
+
+    bool operator==(const ProgramValues&) const = default;
 };
 
 // The one instance the whole program shares; only the user-interface thread touches it.
