@@ -30,7 +30,10 @@ SingleInstance::SingleInstance() = default;
 SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::socketName(const QString& programFolder) {
-    const QByteArray folder = QDir(programFolder).absolutePath().toUtf8();
+    // The lock follows the folder itself, so the name must too, whatever path reached it.
+    const QDir dir(programFolder);
+    const QString canonical = dir.canonicalPath();
+    const QByteArray folder = (canonical.isEmpty() ? dir.absolutePath() : canonical).toUtf8();
     const QByteArray digest = QCryptographicHash::hash(folder, QCryptographicHash::Sha256);
     return kProgramTitle + u'-' + QString::fromLatin1(digest.toHex().left(16));
 }
@@ -44,7 +47,9 @@ std::unique_ptr<SingleInstance> SingleInstance::claim(const QString& programFold
 
     lock.lockGate();
     outcome = Claim::First;
-    if (!lock.tryLockInstance() && lock.isOpen()) {
+    // Without a lock file (a folder that cannot be written) the socket alone tells.
+    const bool anotherCopy = lock.isOpen() ? !lock.tryLockInstance() : runningCopyAnswers(name);
+    if (anotherCopy) {
         if (runningCopyAnswers(name)) {
             lock.unlockGate();
             outcome = Claim::AnotherIsRunning;
