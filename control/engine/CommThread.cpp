@@ -78,6 +78,7 @@ void CommThread::stop() {
         m_stop.store(true);
     }
     m_wake.notify_all();
+    m_stop.notify_all(); // a port waiting on the flag itself
     if (m_thread.joinable()) {
         m_thread.join();
     }
