@@ -66,13 +66,14 @@ void CTAVRINCtrl::updateAutoPoll() {
 
 std::string CTAVRINCtrl::dataString() const {
     // Word 0 counts the characters; each later word gives its high byte, then its low byte.
-    // The count goes up to whole words and stops at the end of the views (127 words).
+    // The count goes up to whole words and stops at the end of the area (words 1..127).
     std::lock_guard lock(m_stateMutex);
     const auto count = static_cast<std::int16_t>(wordAt(m_data.bytes(), 0));
     if (count < 1) {
         return {};
     }
-    const std::size_t words = std::min<std::size_t>((static_cast<std::size_t>(count) + 1) / 2, 126);
+    const std::size_t words =
+        std::min<std::size_t>((static_cast<std::size_t>(count) + 1) / 2, kDataAreaWords - 1);
     std::string bytes;
     for (std::size_t w = 1; w <= words; ++w) {
         const std::uint16_t word = wordAt(m_data.bytes(), w);

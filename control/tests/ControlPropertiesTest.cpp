@@ -276,7 +276,7 @@ TEST_F(PropertiesTest, DataStringReadsCountedCharactersHighByteFirst) {
     EXPECT_EQ(get(*m_control, d::DataString), Variant::bstr(""));
     setWord(0, 32767);
     EXPECT_EQ(get(*m_control, d::DataString).asBstr().substr(0, 4), "ABCD");
-    EXPECT_EQ(get(*m_control, d::DataString).asBstr().size(), 252u); // words 1..126
+    EXPECT_EQ(get(*m_control, d::DataString).asBstr().size(), 254u); // words 1..127
 }
 
 TEST_F(PropertiesTest, AboutBoxNeedsNoWindow) {
