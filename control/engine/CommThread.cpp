@@ -1,0 +1,124 @@
+#include "engine/CommThread.h"
+
+#include <system_error>
+#include <utility>
+
+namespace tavrin {
+
+ThreadLauncher defaultThreadLauncher() {
+    return [](std::function<void()> body, std::thread& thread) {
+        try {
+            thread = std::thread(std::move(body));
+            return true;
+        } catch (const std::system_error&) {
+            return false; // out of threads or memory: the refresh reports it as a Result
+        }
+    };
+}
+
+CommThread::CommThread(CommThreadClient& client, ThreadLauncher launcher)
+    : m_client(client), m_launcher(launcher ? std::move(launcher) : defaultThreadLauncher()) {}
+
+CommThread::~CommThread() {
+    stop();
+}
+
+CommThread::Start CommThread::ensureStarted(std::chrono::milliseconds readyWait) {
+    std::unique_lock lock(m_mutex);
+    if (!m_thread.joinable() && !m_launcher([this] { run(); }, m_thread)) {
+        return Start::Failed;
+    }
+    return m_wake.wait_for(lock, readyWait, [this] { return m_ready; }) ? Start::Ready
+                                                                        : Start::NotReady;
+}
+
+void CommThread::request(CommRequest request) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_request = request;
+    }
+    m_wake.notify_all();
+}
+
+void CommThread::setAutoPoll(bool active, std::int32_t intervalMs) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_autoPoll = active;
+        m_interval = intervalMs;
+    }
+    m_wake.notify_all();
+}
+
+void CommThread::pause() {
+    std::lock_guard lock(m_mutex);
+    m_paused = true;
+}
+
+void CommThread::resume() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_paused = false;
+    }
+    m_wake.notify_all();
+}
+
+void CommThread::busyReleased() {
+    {
+        std::lock_guard lock(m_mutex);
+        if (!std::exchange(m_pollHeldBack, false)) {
+            return;
+        }
+    }
+    m_wake.notify_all();
+}
+
+void CommThread::stop() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stop.store(true);
+    }
+    m_wake.notify_all();
+    m_stop.notify_all(); // a port waiting on the flag itself
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+}
+
+void CommThread::run() {
+    std::unique_lock lock(m_mutex);
+    m_pollTimer.Arm(m_interval);
+    m_pollTimer.Start();
+    // Ready only now: requests can be signalled once the thread waits for them.
+    m_ready = true;
+    m_wake.notify_all();
+
+    while (!m_stop.load()) {
+        CommRequest next = std::exchange(m_request, CommRequest::None);
+        if (pollEligible() && m_pollTimer.Expired()) {
+            if (next == CommRequest::None && !m_client.beginAutoPoll()) {
+                // The host has not taken the last completion yet; polling anyway would
+                // queue completions faster than it drains them.
+                m_pollHeldBack = true;
+            } else if (next == CommRequest::None || next == CommRequest::Transaction) {
+                // A poll due together with a host request is served as that one request.
+                m_pollTimer.Arm(m_interval);
+                m_pollTimer.Start();
+                next = CommRequest::Transaction;
+            }
+            // A pending modem request goes first; the poll stays due for the next pass.
+        }
+        if (next != CommRequest::None) {
+            lock.unlock();
+            m_client.serve(next, m_stop);
+            lock.lock();
+            continue;
+        }
+        if (pollEligible()) {
+            m_wake.wait_until(lock, m_pollTimer.deadline() + std::chrono::nanoseconds(1));
+        } else {
+            m_wake.wait(lock);
+        }
+    }
+}
+
+} // namespace tavrin

@@ -1,0 +1,76 @@
+// What the communications thread and SyncRefresh need from the serial side: open the port
+// as the control's properties name it, run one request/reply exchange, run the modem
+// procedures, close. The serial port, port sharing and the frame codec sit behind it.
+#pragma once
+
+#include "ctrl/DataArea.h"
+#include "tavrin/TavrinEnums.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace tavrin {
+
+// The port as the properties describe it, with the two change flags the control consumed
+// for this request (they are cleared once handed over, whatever the outcome).
+struct PortSetup {
+    std::string adapterPrefix;
+    std::int16_t adapter = 1;
+    std::string commSettings;
+    bool reopenPort = false;      // AdapterPrefix or Adapter changed: close and rename first
+    bool reapplySettings = false; // CommSettings changed: apply them to the open port
+};
+
+// The transaction properties as they were when the request was served.
+struct TransactionRequest {
+    std::int16_t function = 1;
+    std::string nodeAddress;
+    std::string memStart;
+    std::int16_t memQty = 1;
+    std::int16_t addressType = 0;
+    std::int16_t dataMode = 0;
+    std::int16_t timeoutTrans = 150;
+};
+
+struct DialRequest {
+    std::string initString1;
+    std::string initString2;
+    std::string phoneSystem;
+    std::string dialString;
+};
+
+class TransactionPort {
+public:
+    virtual ~TransactionPort() = default;
+
+    // The port lock (BasicLockable): one line, one frame at a time across every control
+    // and process using the port; recursive for its holder.
+    virtual void lock() = 0;
+    virtual void unlock() = 0;
+
+    // Called with the lock held. False: the port cannot be used (Result 1280).
+    virtual bool ensurePortOpen(const PortSetup& setup) = 0;
+
+    // Called with the lock held after ensurePortOpen succeeded. Returns the Result; a good
+    // reply has filled `data` and may have changed `memQty`. A set `stop` ends a reply wait
+    // with 4864.
+    virtual std::uint16_t runTransaction(const TransactionRequest& request, DataArea& data,
+                                         std::int16_t& memQty, const std::atomic<bool>& stop) = 0;
+
+    // The modem procedures, called like runTransaction; they return a modem result. Until
+    // a port implements them, a request fails with the result of its first command's write,
+    // so a host is never told a call was made or ended when nothing was sent.
+    virtual std::uint16_t dial(const DialRequest& /*request*/, std::atomic<bool>& /*cancel*/,
+                               const std::atomic<bool>& /*stop*/) {
+        return MDM_RES_MODEM_WRITE_DIAL_CMD;
+    }
+    virtual std::uint16_t hangup(std::atomic<bool>& /*cancel*/, const std::atomic<bool>& /*stop*/) {
+        return MDM_RES_MODEM_WRITE_HANGUP_CMD;
+    }
+
+    // Closes the port and leaves its sharing; the next ensurePortOpen opens it again.
+    virtual void disconnect() = 0;
+};
+
+} // namespace tavrin

@@ -1,0 +1,179 @@
+/* The programming interface of libtavrin.so for hosts that load it at run time (dlopen),
+ * in any language with a C foreign-function interface.
+ *
+ * 1. dlopen("libtavrin.so"), dlsym the entry points below (typedefs at the end).
+ * 2. DllGetClassObject("TAVRINLib.TAVRIN" or "TAVRIN.TAVRINCtrl.1", &factory), then
+ *    factory->vtbl->CreateInstance(factory, &control). The control belongs to the calling
+ *    thread: call it, pump its events and release it there.
+ * 3. Resolve member numbers by name with GetIDOfName (or use the numbers, which never
+ *    change) and call Invoke. Errors come back as numbers with a message.
+ * 4. Advise an event sink, watch TavrinGetNotifyFd() for readability (poll/select, a socket
+ *    notifier) and call TavrinPumpNotifications() on the same thread when it is readable:
+ *    the events fire from inside that call.
+ *
+ * Strings are UTF-8. Strings and memory the library hands out are freed with
+ * TavrinVariantClear / TavrinFreeMemory; strings the host passes in stay the host's.
+ * Registration: DllRegisterServer writes "name=library path" lines for the ProgID and the
+ * type-library name to $XDG_CONFIG_HOME/tavrin/registry (default ~/.config/tavrin/registry);
+ * DllUnregisterServer removes those lines and keeps every other line.
+ */
+#ifndef TAVRIN_TAVRIN_H
+#define TAVRIN_TAVRIN_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Return codes. 0 is success; positive values are automation error numbers (Invoke:
+ * 381 invalid property array index, 383 property is read-only, 394 property is read at
+ * design time, 438 no such member, 450 wrong number of arguments, 13 type mismatch,
+ * 6 overflow, and the control's own 20002, 20004, 20011); negative values are failures
+ * of the call itself. */
+#define TAVRIN_OK 0
+#define TAVRIN_FALSE 1            /* DllCanUnloadNow: objects are still alive */
+#define TAVRIN_E_INVALIDARG (-1)  /* a null pointer or a malformed argument */
+#define TAVRIN_E_NOTFOUND (-2)    /* unknown name */
+#define TAVRIN_E_NORESOURCES (-3) /* no memory or descriptor for the object */
+#define TAVRIN_E_CLASSNOTAVAILABLE (-4)
+#define TAVRIN_E_LOAD (-5) /* a saved property stream that cannot be read */
+#define TAVRIN_E_IO (-6)   /* the registry file cannot be written */
+
+/* Variant type numbers (the platform's). */
+#define TAVRIN_VT_EMPTY 0
+#define TAVRIN_VT_I2 2
+#define TAVRIN_VT_I4 3
+#define TAVRIN_VT_R4 4
+#define TAVRIN_VT_R8 5
+#define TAVRIN_VT_BSTR 8
+#define TAVRIN_VT_ERROR 10
+#define TAVRIN_VT_BOOL 11
+
+#define TAVRIN_VARIANT_TRUE (-1)
+#define TAVRIN_VARIANT_FALSE 0
+
+/* A value. For TAVRIN_VT_BSTR, `str` points to `length` bytes followed by a NUL (texts may
+ * hold NUL bytes; `length` counts up to the terminator). Strings passed in by the host need
+ * only `str` and `length`. */
+typedef struct TavrinVariant {
+    uint16_t vt;
+    uint16_t reserved;
+    uint32_t length;
+    union {
+        int16_t i2;
+        int32_t i4;
+        float r4;
+        double r8;
+        int16_t boolean; /* TAVRIN_VARIANT_TRUE or TAVRIN_VARIANT_FALSE */
+        int32_t scode;
+        char* str;
+    } value;
+} TavrinVariant;
+
+/* Invoke kinds. A property can also be read with TAVRIN_INVOKE_METHOD. */
+#define TAVRIN_INVOKE_METHOD 1
+#define TAVRIN_INVOKE_PROPERTYGET 2
+#define TAVRIN_INVOKE_PROPERTYPUT 4
+
+/* Called on the control's thread, from inside TavrinPumpNotifications (or, for requests
+ * refused at once, from inside Invoke). The arguments are valid during the call only.
+ * Events: 1 Complete(nResult), 2 UnsolicitedMessage(szSenderNodeAddress, never fired),
+ * 3 DialComplete(nModemResult), 4 HangupComplete(nModemResult),
+ * 5 ModemStatusChange(nModemResult). Event arguments are 16-bit (TAVRIN_VT_I2): modem
+ * results above 32767 arrive negative; mask them with 0xFFFF. */
+typedef struct TavrinEventSink {
+    void* context;
+    void (*OnEvent)(void* context, int32_t dispid, const TavrinVariant* args, uint32_t argc);
+} TavrinEventSink;
+
+/* The container. UserMode returns 0 in design mode (run-time-only properties then refuse
+ * reads); without a site the control is in run mode. OnPropertyChanged follows every
+ * accepted property write. Either function pointer may be NULL. */
+typedef struct TavrinSite {
+    void* context;
+    int32_t (*UserMode)(void* context);
+    void (*OnPropertyChanged)(void* context, int32_t dispid);
+} TavrinSite;
+
+typedef struct TavrinControl TavrinControl;
+
+typedef struct TavrinControlVtbl {
+    uint32_t (*AddRef)(TavrinControl* self);
+    /* The last Release destroys the control: a transaction in progress ends and events
+     * still queued for it are dropped. */
+    uint32_t (*Release)(TavrinControl* self);
+    int32_t (*GetIDOfName)(TavrinControl* self, const char* name, int32_t* dispid);
+    int32_t (*GetEventIDOfName)(TavrinControl* self, const char* name, int32_t* dispid);
+    /* Arguments in declaration order; for a property put the value comes last. `result`
+     * may be NULL; `errorMessage` (may be NULL) receives the error text on failure, to be
+     * freed with TavrinFreeMemory. */
+    int32_t (*Invoke)(TavrinControl* self, int32_t dispid, int32_t kind, const TavrinVariant* args,
+                      uint32_t argc, TavrinVariant* result, char** errorMessage);
+    /* The structures are copied; NULL disconnects. */
+    int32_t (*Advise)(TavrinControl* self, const TavrinEventSink* sink);
+    int32_t (*SetSite)(TavrinControl* self, const TavrinSite* site);
+    /* The persisted properties (format version word first); free `*data` with
+     * TavrinFreeMemory. Saving clears the modified flag. */
+    int32_t (*Save)(TavrinControl* self, uint8_t** data, size_t* size);
+    int32_t (*Load)(TavrinControl* self, const uint8_t* data, size_t size);
+    /* TAVRIN_OK when modified since the last save or load, TAVRIN_FALSE otherwise. */
+    int32_t (*IsModified)(TavrinControl* self);
+} TavrinControlVtbl;
+
+struct TavrinControl {
+    const TavrinControlVtbl* vtbl;
+};
+
+typedef struct TavrinClassFactory TavrinClassFactory;
+
+typedef struct TavrinClassFactoryVtbl {
+    uint32_t (*AddRef)(TavrinClassFactory* self);
+    uint32_t (*Release)(TavrinClassFactory* self);
+    int32_t (*CreateInstance)(TavrinClassFactory* self, TavrinControl** control);
+    int32_t (*LockServer)(TavrinClassFactory* self, int32_t lock);
+} TavrinClassFactoryVtbl;
+
+struct TavrinClassFactory {
+    const TavrinClassFactoryVtbl* vtbl;
+};
+
+/* Entry points. */
+int32_t DllRegisterServer(void);
+int32_t DllUnregisterServer(void);
+/* Names: the ProgID "TAVRIN.TAVRINCtrl.1" or the type-library name "TAVRINLib.TAVRIN",
+ * in any case. */
+int32_t DllGetClassObject(const char* className, TavrinClassFactory** factory);
+/* TAVRIN_OK when no control or factory lock is alive. */
+int32_t DllCanUnloadNow(void);
+
+/* This thread's notification descriptor (made on first use; -1 when none can be made). */
+int TavrinGetNotifyFd(void);
+/* Fires the events queued for this thread's controls; returns how many fired. */
+int32_t TavrinPumpNotifications(void);
+
+/* The published enumerations (enumTavrinFunction, enumTavrinResult, ...; see
+ * TavrinEnums.h) by name, without regard to case. Names returned belong to the library. */
+int32_t TavrinFindConstant(const char* name, int32_t* value);
+int32_t TavrinGetEnumMember(const char* enumName, uint32_t index, const char** memberName,
+                            int32_t* value);
+
+void TavrinVariantClear(TavrinVariant* variant);
+void TavrinFreeMemory(void* memory);
+
+typedef int32_t (*TavrinDllGetClassObjectFn)(const char*, TavrinClassFactory**);
+typedef int32_t (*TavrinDllRegisterFn)(void);
+typedef int32_t (*TavrinDllCanUnloadNowFn)(void);
+typedef int (*TavrinGetNotifyFdFn)(void);
+typedef int32_t (*TavrinPumpNotificationsFn)(void);
+typedef int32_t (*TavrinFindConstantFn)(const char*, int32_t*);
+typedef int32_t (*TavrinGetEnumMemberFn)(const char*, uint32_t, const char**, int32_t*);
+typedef void (*TavrinVariantClearFn)(TavrinVariant*);
+typedef void (*TavrinFreeMemoryFn)(void*);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
