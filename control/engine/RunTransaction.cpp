@@ -37,10 +37,12 @@ TransactionOutcome writeFailed(CommPort& port) {
 TransactionOutcome RunTransaction(CommPort& port, const TransactionProperties& properties,
                                   frame::CodecState& codec, DataArea& data, std::int16_t& memQty,
                                   int stopFd) {
-    // Failures of the line controls are no reason to give up: a port without modem lines
-    // (a pseudo-terminal, a two-wire adapter) refuses them, and a dead one fails the write.
+    // A port without modem lines (a pseudo-terminal, a two-wire adapter) refuses this, and a
+    // dead one fails the write: no reason to give up here.
     port.setModemLine(ModemLine::Dtr, true);
-    port.purge(PurgeKind::TransmitClear);
+    // No transmit purge before the frame: the previous frame on the shared device, a
+    // broadcast that needs no reply above all, may still be leaving, and a purge would cut
+    // it. A failed write purges what it left itself.
 
     frame::Request request = frame::buildRequest(properties.request, data.bytes(), codec);
     if (request.result != RES_AX_SUCCESS || !request.frame) {
