@@ -20,7 +20,7 @@ protected:
     }
 
     PortsFolder m_folder;
-    LibmodbusSlave m_slave{m_folder, 1, 7};
+    LibmodbusSlave m_slave{m_folder.path() + "/" + m_folder.portName(1), 7};
     PortSession m_session; // after the slave: closes its port first
 };
 

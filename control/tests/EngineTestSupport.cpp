@@ -2,12 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <fstream>
-#include <modbus.h>
 #include <poll.h>
-#include <stdexcept>
-#include <sys/eventfd.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -87,61 +83,6 @@ bool waitForReceivedFrames(const std::string& path, std::size_t count, Clock::ti
         }
     }
     return true;
-}
-
-LibmodbusSlave::LibmodbusSlave(PortsFolder& folder, int number, int id)
-    : m_heldSlave(::open(m_pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC)),
-      m_stop(::eventfd(0, EFD_CLOEXEC)) {
-    folder.link(number, m_pty.slavePath());
-    // No modbus_connect: the context talks through the pty's master side, which has no line
-    // settings of its own (the port on the slave side sets them).
-    m_ctx = modbus_new_rtu(m_pty.slavePath().c_str(), 38400, 'E', 8, 1);
-    m_map = modbus_mapping_new(64, 64, 64, 64);
-    if (m_ctx == nullptr || m_map == nullptr || !m_stop.valid() || !m_heldSlave.valid() ||
-        modbus_set_socket(m_ctx, m_pty.masterFd()) != 0 || modbus_set_slave(m_ctx, id) != 0) {
-        throw std::runtime_error("libmodbus slave");
-    }
-}
-
-LibmodbusSlave::~LibmodbusSlave() {
-    stop();
-    modbus_mapping_free(m_map);
-    modbus_free(m_ctx); // the pty closes its own master
-}
-
-void LibmodbusSlave::start() {
-    m_thread = std::thread([this] { serve(); });
-}
-
-void LibmodbusSlave::stop() {
-    if (m_thread.joinable()) {
-        const std::uint64_t one = 1;
-        if (::write(m_stop.get(), &one, sizeof one) != sizeof one) {
-            std::perror("stop the slave");
-        }
-        m_thread.join();
-    }
-}
-
-void LibmodbusSlave::serve() {
-    std::uint8_t query[MODBUS_RTU_MAX_ADU_LENGTH];
-    for (;;) {
-        pollfd fds[2] = {{m_pty.masterFd(), POLLIN, 0}, {m_stop.get(), POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        if (fds[1].revents != 0) {
-            return;
-        }
-        // A request for another slave id reads as 0 and gets no answer, like on a real bus.
-        const int length = modbus_receive(m_ctx, query);
-        if (length > 0 && modbus_reply(m_ctx, query, length, m_map) >= 0) {
-            ++m_served;
-        }
-    }
 }
 
 } // namespace tavrin::test

@@ -30,7 +30,6 @@ public:
     // Exactly `count` bytes, or fewer if the deadline passes first.
     Bytes read(std::size_t count, Clock::time_point deadline);
     void closeMaster() { m_master.reset(); }
-    int masterFd() const { return m_master.get(); }
 
 private:
     UniqueFd m_master;
