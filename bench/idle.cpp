@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     const long before = residentKib();
     std::vector<std::unique_ptr<PortSession>> sessions;
     const PortSettings where{ports.prefix(), 1, "38400,E,8,1"};
-    TransactionProperties t;
+    Transaction t;
     t.request.function = 4;
     t.request.nodeAddress = "1";
     t.request.memStart = "30001";

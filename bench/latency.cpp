@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     {
         PortSession session;
         const PortSettings where{ports.prefix(), 1, "38400,E,8,1"};
-        TransactionProperties t;
+        Transaction t;
         t.request.function = 4;
         t.request.nodeAddress = "1";
         t.request.memStart = "30001";

@@ -14,7 +14,6 @@
 #include <QSerialPort>
 #include <QTimer>
 #include <QVariant>
-
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -44,8 +43,8 @@ public:
                                         QVariant(QSerialPort::OneStop));
         m_client.setTimeout(1000);
         m_client.setNumberOfRetries(0);
-        m_end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
-                                   std::chrono::duration<double>(seconds));
+        m_end = Clock::now() +
+                std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     }
 
     bool start() {

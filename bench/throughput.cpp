@@ -31,8 +31,8 @@ void measure(const BenchPorts& ports, int number, const std::string& who, double
     long done = 0;
     int failures = 0;
     const auto start = Clock::now();
-    const auto end = start + std::chrono::duration_cast<Clock::duration>(
-                                 std::chrono::duration<double>(seconds));
+    const auto end =
+        start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     while (Clock::now() < end) {
         if (transaction(sim.link())) {
             ++done;
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     {
         PortSession session;
         const PortSettings where{ports.prefix(), 1, "38400,E,8,1"};
-        TransactionProperties t;
+        Transaction t;
         t.request.function = 4;
         t.request.nodeAddress = "1";
         t.request.memStart = "30001";

@@ -37,7 +37,7 @@ bool PortSession::ensurePortOpen(const PortSettings& port, PortRequestFlags chan
     return EnsurePortOpen(m_port, m_flags, port.adapterPrefix, port.adapter, port.commSettings);
 }
 
-std::uint16_t PortSession::runTransaction(const TransactionProperties& properties, DataArea& data,
+std::uint16_t PortSession::runTransaction(const Transaction& transaction, DataArea& data,
                                           std::int16_t& memQty, int stopFd) {
     std::lock_guard guard(m_mutex);
     TransactionOutcome outcome;
@@ -46,7 +46,7 @@ std::uint16_t PortSession::runTransaction(const TransactionProperties& propertie
         if (!line.owns()) {
             return RES_AX_COMM_OPEN;
         }
-        outcome = RunTransaction(m_port, properties, m_codec, data, memQty, stopFd);
+        outcome = RunTransaction(m_port, transaction, m_codec, data, memQty, stopFd);
     }
     if (outcome.portLost) {
         // Outside the port lock: closing may wait for another sharer to take ownership.
@@ -55,19 +55,18 @@ std::uint16_t PortSession::runTransaction(const TransactionProperties& propertie
     return outcome.result;
 }
 
-std::uint16_t PortSession::run(const PortSettings& port, const TransactionProperties& properties,
+std::uint16_t PortSession::run(const PortSettings& port, const Transaction& transaction,
                                DataArea& data, std::int16_t& memQty, int stopFd) {
     std::lock_guard guard(m_mutex);
     if (!ensurePortOpen(port)) {
         return RES_AX_COMM_OPEN;
     }
-    return runTransaction(properties, data, memQty, stopFd);
+    return runTransaction(transaction, data, memQty, stopFd);
 }
 
-std::uint16_t PortSession::syncRefresh(const PortSettings& port,
-                                       const TransactionProperties& properties, DataArea& data,
-                                       std::int16_t& memQty) {
-    return run(port, properties, data, memQty, -1);
+std::uint16_t PortSession::syncRefresh(const PortSettings& port, const Transaction& transaction,
+                                       DataArea& data, std::int16_t& memQty) {
+    return run(port, transaction, data, memQty, -1);
 }
 
 void PortSession::disconnect() {

@@ -11,7 +11,8 @@
 #include "commport/CommPort.h"
 #include "commport/EnsurePortOpen.h"
 #include "ctrl/DataArea.h"
-#include "engine/TransactionProperties.h"
+#include "engine/PortSettings.h"
+#include "engine/Transaction.h"
 #include "frame/CodecState.h"
 
 #include <cstdint>
@@ -38,18 +39,21 @@ public:
     // RES_AX_COMM_OPEN.
     bool ensurePortOpen(const PortSettings& port, PortRequestFlags changes = {false, false});
 
-    // One transaction under the port lock, after ensurePortOpen succeeded. A port that went
-    // away during it is closed, so that the next ensurePortOpen opens it again.
-    std::uint16_t runTransaction(const TransactionProperties& properties, DataArea& data,
+    // One transaction under the port lock, after ensurePortOpen succeeded. A device that goes
+    // away during it (hang-up, I/O error: an adapter pulled out, a pty's far side closed) ends
+    // it with RES_AX_COMM_OPEN, as a port that cannot be opened, and the port is closed: later
+    // transactions report the same until the device is back under the port's name, and then
+    // work again.
+    std::uint16_t runTransaction(const Transaction& transaction, DataArea& data,
                                  std::int16_t& memQty, int stopFd = -1);
 
     // ensurePortOpen then runTransaction: what the communications thread does per request.
     // stopFd: the thread's StopSignal (or -1).
-    std::uint16_t run(const PortSettings& port, const TransactionProperties& properties,
-                      DataArea& data, std::int16_t& memQty, int stopFd = -1);
+    std::uint16_t run(const PortSettings& port, const Transaction& transaction, DataArea& data,
+                      std::int16_t& memQty, int stopFd = -1);
 
     // The same in the calling thread, for SyncRefresh: nothing can stop it but TimeoutTrans.
-    std::uint16_t syncRefresh(const PortSettings& port, const TransactionProperties& properties,
+    std::uint16_t syncRefresh(const PortSettings& port, const Transaction& transaction,
                               DataArea& data, std::int16_t& memQty);
 
     // Closes the port and leaves its sharing; the next transaction opens it again.

@@ -34,7 +34,7 @@ TransactionOutcome writeFailed(CommPort& port) {
 
 } // namespace
 
-TransactionOutcome RunTransaction(CommPort& port, const TransactionProperties& properties,
+TransactionOutcome RunTransaction(CommPort& port, const Transaction& transaction,
                                   frame::CodecState& codec, DataArea& data, std::int16_t& memQty,
                                   int stopFd) {
     // A port without modem lines (a pseudo-terminal, a two-wire adapter) refuses this, and a
@@ -44,7 +44,7 @@ TransactionOutcome RunTransaction(CommPort& port, const TransactionProperties& p
     // broadcast that needs no reply above all, may still be leaving, and a purge would cut
     // it. A failed write purges what it left itself.
 
-    frame::Request request = frame::buildRequest(properties.request, data.bytes(), codec);
+    frame::Request request = frame::buildRequest(transaction.request, data.bytes(), codec);
     if (request.result != RES_AX_SUCCESS || !request.frame) {
         return {asResult(request.result), false};
     }
@@ -52,7 +52,7 @@ TransactionOutcome RunTransaction(CommPort& port, const TransactionProperties& p
         memQty = *request.memQty;
     }
     frame::ModbusFrame& frame = *request.frame;
-    const std::chrono::milliseconds timeout(properties.timeoutTrans);
+    const std::chrono::milliseconds timeout(transaction.timeoutTrans);
 
     // Silence first, then the receive purge: whatever a late slave sent while we waited is
     // dropped instead of being taken for the start of this reply.

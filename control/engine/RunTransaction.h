@@ -4,7 +4,7 @@
 
 #include "commport/CommPort.h"
 #include "ctrl/DataArea.h"
-#include "engine/TransactionProperties.h"
+#include "engine/Transaction.h"
 #include "frame/CodecState.h"
 
 #include <cstdint>
@@ -18,12 +18,12 @@ struct TransactionOutcome {
     bool portLost = false;
 };
 
-// The caller holds the port lock. Builds the request from `properties` and the data area,
+// The caller holds the port lock. Builds the request from `transaction` and the data area,
 // waits until the line has been silent long enough, writes the frame within TimeoutTrans,
 // then reads until the reply is whole or TimeoutTrans has passed since the write ended.
 // A good reply fills the data area (and may change memQty). A readable stopFd ends the reply
 // wait at once with RES_AX_TERMINATION_REQUESTED; -1: no stop.
-TransactionOutcome RunTransaction(CommPort& port, const TransactionProperties& properties,
+TransactionOutcome RunTransaction(CommPort& port, const Transaction& transaction,
                                   frame::CodecState& codec, DataArea& data, std::int16_t& memQty,
                                   int stopFd);
 

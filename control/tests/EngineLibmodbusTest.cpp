@@ -14,7 +14,7 @@ namespace {
 
 class EngineWithLibmodbus : public ::testing::Test {
 protected:
-    std::uint16_t run(const TransactionProperties& t, DataArea& data) {
+    std::uint16_t run(const Transaction& t, DataArea& data) {
         std::int16_t qty = t.request.memQty;
         return m_session.run(portSettings(m_folder, 1), t, data, qty);
     }

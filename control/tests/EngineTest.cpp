@@ -30,13 +30,11 @@ protected:
         return summary.value_or(BusSummary{});
     }
     PortSettings port() const { return portSettings(m_folder, 1); }
-    std::uint16_t run(PortSession& session, const TransactionProperties& t, DataArea& data) {
+    std::uint16_t run(PortSession& session, const Transaction& t, DataArea& data) {
         std::int16_t qty = t.request.memQty;
         return session.run(port(), t, data, qty);
     }
-    std::uint16_t run(const TransactionProperties& t, DataArea& data) {
-        return run(m_session, t, data);
-    }
+    std::uint16_t run(const Transaction& t, DataArea& data) { return run(m_session, t, data); }
 
     PortsFolder m_folder;
     std::unique_ptr<Simulator> m_bus;

@@ -13,10 +13,9 @@ PortSettings portSettings(const PortsFolder& folder, int number, const std::stri
     return PortSettings{folder.prefix(), number, comm};
 }
 
-TransactionProperties transaction(std::int32_t function, const std::string& node,
-                                  const std::string& memStart, std::int16_t qty,
-                                  std::int16_t timeoutMs) {
-    TransactionProperties t;
+Transaction transaction(std::int32_t function, const std::string& node, const std::string& memStart,
+                        std::int16_t qty, std::int16_t timeoutMs) {
+    Transaction t;
     t.request.function = function;
     t.request.nodeAddress = node;
     t.request.memStart = memStart;
@@ -25,7 +24,7 @@ TransactionProperties transaction(std::int32_t function, const std::string& node
     return t;
 }
 
-TransactionProperties readValue(const std::string& node, std::int16_t timeoutMs) {
+Transaction readValue(const std::string& node, std::int16_t timeoutMs) {
     return transaction(4, node, "30001", 2, timeoutMs);
 }
 

@@ -6,7 +6,8 @@
 #include "Child.h"
 #include "LibmodbusSlave.h"
 #include "PortTestSupport.h"
-#include "engine/TransactionProperties.h"
+#include "engine/PortSettings.h"
+#include "engine/Transaction.h"
 #include "portshare/UniqueFd.h"
 
 #include <cstdint>
@@ -23,10 +24,9 @@ PortSettings portSettings(const PortsFolder& folder, int number,
                           const std::string& comm = kBusSettings);
 
 // Function 4 from 30001, two registers: a cell's measured value.
-TransactionProperties readValue(const std::string& node, std::int16_t timeoutMs = 1000);
-TransactionProperties transaction(std::int32_t function, const std::string& node,
-                                  const std::string& memStart, std::int16_t qty,
-                                  std::int16_t timeoutMs = 1000);
+Transaction readValue(const std::string& node, std::int16_t timeoutMs = 1000);
+Transaction transaction(std::int32_t function, const std::string& node, const std::string& memStart,
+                        std::int16_t qty, std::int16_t timeoutMs = 1000);
 
 // dlcsim serving <prefix><number> in the folder, its frame log beside the links.
 dlcsim::test::Placement placementIn(const PortsFolder& folder, int number);

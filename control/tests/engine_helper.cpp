@@ -24,7 +24,7 @@ std::string run(tavrin::PortSession& session, const tavrin::PortSettings& port,
         std::string node;
         long count = 0;
         in >> node >> count;
-        tavrin::TransactionProperties t;
+        tavrin::Transaction t;
         t.request.function = 4;
         t.request.nodeAddress = node;
         t.request.memStart = "30001";

@@ -1,6 +1,6 @@
 // What one transaction is made of: the request as the codec builds it and the reply timer.
-#ifndef TAVRIN_ENGINE_TRANSACTIONPROPERTIES_H
-#define TAVRIN_ENGINE_TRANSACTIONPROPERTIES_H
+#ifndef TAVRIN_ENGINE_TRANSACTION_H
+#define TAVRIN_ENGINE_TRANSACTION_H
 
 #include "frame/RequestBuilder.h"
 
@@ -8,17 +8,10 @@
 
 namespace tavrin {
 
-struct TransactionProperties {
+struct Transaction {
     frame::TransactionProperties request;
     // TimeoutTrans: milliseconds for the write, and again for the whole reply (not per byte).
     std::int16_t timeoutTrans = 150;
-};
-
-// Where the port is, as the control's AdapterPrefix, Adapter and CommSettings say.
-struct PortSettings {
-    std::string adapterPrefix = "COM";
-    long adapter = 1;
-    std::string commSettings = "9600,E,8,1";
 };
 
 } // namespace tavrin
