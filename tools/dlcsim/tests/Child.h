@@ -40,7 +40,6 @@ public:
     const std::string& pts() const { return m_pts; }
     const std::string& logPath() const { return m_where.logPath; }
     std::string log() const;
-    pid_t pid() const { return m_pid; }
 
     // Sends `signal` and collects the rest of its output until it exits.
     Finished stop(int signal);
