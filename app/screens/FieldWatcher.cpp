@@ -26,11 +26,11 @@ bool isEnter(const QKeyEvent& key) {
     return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
 }
 
-// True when the key is to be thrown away under the field's rule. Keys without text (arrows,
-// Delete, Tab) are not typed characters and always pass.
+// True when the key is to be thrown away under the field's rule. Keys that type no printable
+// character (arrows, Delete, Tab, Backspace, shortcuts) always pass.
 bool discarded(EntryKeys keys, const QKeyEvent& key) {
     const QString text = key.text();
-    if (keys == EntryKeys::Any || text.isEmpty() || key.key() == Qt::Key_Backspace)
+    if (keys == EntryKeys::Any || text.isEmpty() || !text[0].isPrint())
         return false;
     if (keys == EntryKeys::None)
         return true;

@@ -216,6 +216,7 @@ void frmMain::load() {
         m_txtSerialNo[at(k)]->setText(values.serialNo[at(k)]);
         m_txtSlaveAddress[at(k)]->setText(QString::number(values.slaveAddress[at(k)]));
     }
+    rememberSerialNumbers();
     if (values.ProgramVariant == 2)
         return;
     m_lblGuide->show();
@@ -241,6 +242,14 @@ void frmMain::initialiseRows() {
         m_txtSerialNo[at(k)]->setText(QStringLiteral("0"));
         m_txtSlaveAddress[at(k)]->setText(QString::number(k + 1));
     }
+    rememberSerialNumbers();
+}
+
+void frmMain::rememberSerialNumbers() {
+    // The focus a window gets when it shows or comes back is no entry into a box: what the box
+    // held then is what the operator found there.
+    for (int k = 0; k < kRows; ++k)
+        m_serialOnEntry[at(k)] = m_txtSerialNo[at(k)]->text();
 }
 
 mdlFileMgr::RegistrationTexts frmMain::registrationTexts() const {

@@ -49,6 +49,7 @@ private:
     void connectMenu();
     void load();
     int rowCount() const; // MaxDlcIndex + 1
+    void rememberSerialNumbers();
 
     bool serialNoLeft(int row);
     bool slaveAddressLeft(int row);
