@@ -57,6 +57,11 @@ void FieldWatcher::putFocusBack(QWidget& field) {
     m_puttingBack = true;
     field.setFocus(Qt::OtherFocusReason);
     m_puttingBack = false;
+    // The refused text is selected, ready to be typed over.
+    const auto it = m_rules.constFind(&field);
+    if (it != m_rules.cend() && it->selectAllOnEntry)
+        if (QLineEdit* edit = editOf(&field))
+            edit->selectAll();
 }
 
 bool FieldWatcher::commitFocused(const QWidget& screen) {

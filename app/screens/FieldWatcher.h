@@ -36,7 +36,7 @@ public:
 
     void watch(QWidget& field, FieldRules rules);
 
-    // Puts the focus back into a field whose entry was refused.
+    // Puts the focus back into a field whose entry was refused, its text selected.
     void putFocusBack(QWidget& field);
 
     // Runs the leaving check of the field that holds the screen's focus, as if the operator had
