@@ -122,11 +122,11 @@ void frmMain::buildScreen() {
             new QLineEdit(QStringLiteral("%1").arg(k + 1, 10, 10, QLatin1Char('0')), central);
         serial->setObjectName(QStringLiteral("txtSerialNo_%1").arg(k));
         serial->setMaxLength(10);
-        serial->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("00000000000")) + 16);
+        serial->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("000000000000")) + 16);
         auto* address = new QLineEdit(QString::number(k + 1), central);
         address->setObjectName(QStringLiteral("txtSlaveAddress_%1").arg(k));
         address->setMaxLength(3);
-        address->setMinimumWidth(metrics.horizontalAdvance(QStringLiteral("0000")) + 16);
+        address->setFixedWidth(metrics.horizontalAdvance(QStringLiteral("00000")) + 16);
         address->setAlignment(Qt::AlignRight);
         serial->setAlignment(Qt::AlignRight);
         m_txtSerialNo[at(k)] = serial;

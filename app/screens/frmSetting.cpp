@@ -121,7 +121,6 @@ QHBoxLayout* withCaption(QAbstractButton* button, QLabel* caption) {
     row->setSpacing(2);
     row->addWidget(button);
     row->addWidget(caption);
-    row->addStretch(1);
     return row;
 }
 
@@ -171,7 +170,7 @@ void frmSetting::buildScreen() {
     QFrame* baud = section(c, "lblHeader1", QStringLiteral("ボーレート（bps）"), g);
     m_chkBps = named<QCheckBox>(c, "chkBps");
     g->addLayout(withCaption(m_chkBps, label(c, "lblBpsCap", QStringLiteral("300ｎで設定"))), 0, 0,
-                 1, 4);
+                 1, 4, Qt::AlignLeft);
     m_cmbBps = named<QComboBox>(c, "cmbBps");
     fill(*m_cmbBps, {QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"),
                      QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400")});
@@ -184,6 +183,7 @@ void frmSetting::buildScreen() {
     rate->addWidget(m_cmbBps);
     rate->addWidget(m_txtBps);
     rate->addWidget(m_lblBps);
+    rate->addSpacing(4);
     rate->addWidget(label(c, "lblBPSUnit", QStringLiteral("bps")));
     rate->addStretch(1);
     g->addLayout(rate, 1, 0, 1, 4);
@@ -201,8 +201,10 @@ void frmSetting::buildScreen() {
     m_optDataMS = named<QRadioButton>(c, "optDataMS");
     m_optDataS = named<QRadioButton>(c, "optDataS");
     auto* units = new QHBoxLayout;
+    units->setSpacing(16);
     units->addLayout(withCaption(m_optDataMS, label(c, "lblComm3", QStringLiteral("m秒"))));
     units->addLayout(withCaption(m_optDataS, label(c, "lblComm4", QStringLiteral("秒"))));
+    units->addStretch(1);
     g->addLayout(units, 0, 2);
     auto* unitGroup = new QButtonGroup(c);
     unitGroup->addButton(m_optDataMS);
@@ -229,7 +231,7 @@ void frmSetting::buildScreen() {
     m_chkError1 = named<QCheckBox>(c, "chkError1");
     g->addLayout(
         withCaption(m_chkError1, label(c, "lblError1", QStringLiteral("エラーをログに出力する"))),
-        0, 0);
+        0, 0, Qt::AlignLeft);
 
     // Data files.
     QFrame* saving = section(c, "lblHeader6", QStringLiteral("データ保存"), g);
@@ -260,6 +262,8 @@ void frmSetting::buildScreen() {
     auto* format = new QHBoxLayout;
     format->addLayout(withCaption(m_chkData1, label(c, "lblData7", QStringLiteral("DLC No.付き"))));
     format->addLayout(withCaption(m_chkData2, label(c, "lblData8", QStringLiteral("時刻付き"))));
+    format->setSpacing(24);
+    format->addStretch(1);
     g->addLayout(format, 4, 1, 1, 2);
     g->setColumnStretch(1, 1);
 
@@ -276,13 +280,15 @@ void frmSetting::buildScreen() {
     auto* kinds = new QHBoxLayout;
     kinds->addLayout(withCaption(m_optDataR, label(c, "lblDp2", QStringLiteral("kg単位"))));
     kinds->addLayout(withCaption(m_optDataN, label(c, "lblDp3", QStringLiteral("カウント値"))));
+    kinds->setSpacing(24);
+    kinds->addStretch(1);
     g->addLayout(kinds, 0, 0);
     auto* kindGroup = new QButtonGroup(c);
     kindGroup->addButton(m_optDataR);
     kindGroup->addButton(m_optDataN);
     m_chkData3 = named<QCheckBox>(c, "chkData3");
     m_lblDp4 = label(c, "lblDp4", QStringLiteral("カウント値をkg換算する"));
-    g->addLayout(withCaption(m_chkData3, m_lblDp4), 1, 0);
+    g->addLayout(withCaption(m_chkData3, m_lblDp4), 1, 0, Qt::AlignLeft);
 
     m_cmdComm = named<QPushButton>(c, "cmdComm");
     m_cmdComm->setText(QStringLiteral("通信へ"));
@@ -296,11 +302,11 @@ void frmSetting::buildScreen() {
         w->setFocusPolicy(Qt::TabFocus);
 
     auto* left = new QVBoxLayout;
-    for (QFrame* f : {baud, port, interval, wait, timeout, errors})
+    for (QFrame* f : {baud, port, interval, wait, timeout})
         left->addWidget(f);
     left->addStretch(1);
     auto* right = new QVBoxLayout;
-    for (QFrame* f : {saving, real, kind})
+    for (QFrame* f : {saving, real, kind, errors})
         right->addWidget(f);
     right->addStretch(1);
     auto* buttons = new QHBoxLayout;
