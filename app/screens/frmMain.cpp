@@ -24,6 +24,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
 
 namespace torvik::screens {
 namespace {
