@@ -43,9 +43,10 @@ struct HandOverResult {
     QString detail;             // why it failed, for the screen's message
     bool askedOperator = false; // the overwrite question was shown: the run's ready flag is due
 
-    // The records are safe in savedPath or still in the working file.
+    // The records were not handed over and stay in the working file: the screen says so.
     bool workingFileKept() const {
-        return status != HandOverStatus::Saved && status != HandOverStatus::NoWorkingFile;
+        return status != HandOverStatus::Saved && status != HandOverStatus::SavedNotDeleted &&
+               status != HandOverStatus::NoWorkingFile;
     }
 };
 

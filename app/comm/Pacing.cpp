@@ -12,9 +12,10 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-// Far beyond any configured pause (a poll interval of 2^31 s is 2.1e12 ms), and small enough
-// that tick arithmetic in double and the wake time in 64-bit nanoseconds stay exact.
-constexpr double kLongestWaitMs = 1e12;
+// Beyond the longest pause the settings allow (a poll interval of 2^31 s is 2.1e12 ms), and
+// small enough that tick arithmetic in double and the wake time in 64-bit nanoseconds stay
+// exact.
+constexpr double kLongestWaitMs = 1e13;
 
 // Handles events until passed() or condition() holds. A single-shot timer at wakeAt bounds
 // each sleep, so the thread sleeps in the event dispatcher between events instead of
