@@ -12,9 +12,22 @@ TEST(ReadValueExample, PrintsResult0AndTheValueOfTheCell) {
     PortsFolder folder;
     dlcsim::test::Simulator bus({"--cells", "2", "--value", "104.5,-3.25"}, placementIn(folder, 1));
     ASSERT_TRUE(bus.ready()) << bus.readyLine();
-    const auto run = dlcsim::test::runProgram({"/usr/bin/python3", TAVRIN_READ_VALUE_EXAMPLE,
-                                               "--lib", TAVRIN_LIBRARY_PATH, "--prefix",
-                                               folder.prefix(), "--adapter", "1", "--node", "2"});
+    std::vector<std::string> command = {"/usr/bin/python3",
+                                        TAVRIN_READ_VALUE_EXAMPLE,
+                                        "--lib",
+                                        TAVRIN_LIBRARY_PATH,
+                                        "--prefix",
+                                        folder.prefix(),
+                                        "--adapter",
+                                        "1",
+                                        "--node",
+                                        "2"};
+#ifdef TAVRIN_SANITIZER_PRELOAD
+    // The interpreter itself is not instrumented (nor are its leaks ours).
+    command.insert(command.begin(), {"/usr/bin/env", "LD_PRELOAD=" TAVRIN_SANITIZER_PRELOAD,
+                                     "ASAN_OPTIONS=detect_leaks=0"});
+#endif
+    const auto run = dlcsim::test::runProgram(command);
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("Result: 0\n"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("ResultString: "), std::string::npos) << run.output;
