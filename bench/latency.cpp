@@ -1,13 +1,16 @@
 // Round trip of one transaction (function 4, two input registers) against a libmodbus slave
-// on a pseudo-terminal, each started once the line has been quiet long enough: our port
-// session from the calling thread, and the libmodbus master.
+// on a pseudo-terminal, each started once the line has been quiet long enough: our control
+// (AsyncRefresh to Complete on the host thread, the exchange on its communications thread),
+// our port session transacting from the calling thread, and the libmodbus master.
 //   bench_latency [transactions]
+#include "BenchControl.h"
 #include "BenchPort.h"
 #include "BenchSupport.h"
 #include "LibmodbusSlave.h"
 #include "engine/PortSession.h"
 
 #include <cstdlib>
+#include <functional>
 #include <modbus.h>
 #include <thread>
 
@@ -18,15 +21,17 @@ using namespace tavrin::bench;
 
 constexpr int kWarmUp = 50;
 
+// `cpu`: the CPU seconds the master has used so far.
 template <class Transaction>
-void measure(const std::string& who, int count, Transaction transaction) {
+void measure(const std::string& who, int count, const std::function<double()>& cpu,
+             Transaction transaction) {
     for (int i = 0; i < kWarmUp; ++i) {
         transaction();
     }
     RoundTrips trips;
     int failures = 0;
     auto lastEnd = Clock::now();
-    const CpuTime before = threadCpu();
+    const double before = cpu();
     for (int i = 0; i < count; ++i) {
         std::this_thread::sleep_until(lastEnd + kQuietGap);
         const auto start = Clock::now();
@@ -35,7 +40,7 @@ void measure(const std::string& who, int count, Transaction transaction) {
         trips.add(lastEnd - start);
         failures += ok ? 0 : 1;
     }
-    printLatency(who, trips, threadCpu().total() - before.total(), failures);
+    printLatency(who, trips, cpu() - before, failures);
 }
 
 } // namespace
@@ -46,17 +51,27 @@ int main(int argc, char** argv) {
     test::LibmodbusSlave slave(ports.path(1), 1);
     slave.map().tab_input_registers[0] = 0x42C8; // 100.0f
     slave.start();
+    const std::string settings = "38400,E,8,1";
+    const auto callingThread = [] { return threadCpu().total(); };
+
+    {
+        // Both of the control's threads count: the whole process less the slave's thread.
+        BenchControl control(ports.prefix(), 1, settings);
+        measure(
+            "control", count, [&] { return processCpu().total() - slave.cpuSeconds(); },
+            [&] { return control.refresh(); });
+    }
 
     {
         PortSession session;
-        const PortSettings where{ports.prefix(), 1, "38400,E,8,1"};
+        const PortSettings where{ports.prefix(), 1, settings};
         Transaction t;
         t.request.function = 4;
         t.request.nodeAddress = "1";
         t.request.memStart = "30001";
         t.request.memQty = 2;
         t.timeoutTrans = 1000;
-        measure("ours", count, [&] {
+        measure("session", count, callingThread, [&] {
             DataArea data;
             std::int16_t qty = 2;
             return session.run(where, t, data, qty) == 0;
@@ -69,7 +84,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     modbus_set_response_timeout(master, 1, 0);
-    measure("libmodbus", count, [&] {
+    measure("libmodbus", count, callingThread, [&] {
         std::uint16_t regs[2];
         return modbus_read_input_registers(master, 0, 2, regs) == 2;
     });

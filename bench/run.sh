@@ -21,8 +21,8 @@ trap 'rm -f "$results"' EXIT
 awk -v transactions="$transactions" -v seconds="$seconds" '
 $1 == "latency" { lat[$2] = sprintf("%10.1f %10.1f %12.1f %9d", $3, $4, $5, $6); order[++n] = $2 }
 $1 == "throughput" { tp[$2] = sprintf("%12.1f %8.1f %%  %13.3f %8d %9d", $3, $3 / 119.5 * 100, $4, $5, $6); torder[++m] = $2 }
-$1 == "idle" { idle = sprintf("%d sessions, %.1f s quiet: CPU %.2f ms (%.4f %% of one core), %.1f wake-ups/s, %d failed opens", $2, $3, $4, $5, $6, $7) }
-$1 == "memory" { memory = sprintf("%d sessions added %d KiB resident (%.1f KiB each)", $2, $3, $4) }
+$1 == "idle" { idle = sprintf("%d controls, %.1f s quiet: CPU %.2f ms (%.4f %% of one core), %.1f wake-ups/s, %d failed refreshes", $2, $3, $4, $5, $6, $7) }
+$1 == "memory" { memory = sprintf("%d controls added %d KiB resident (%.1f KiB each)", $2, $3, $4) }
 END {
   printf "Latency: function 4, two input registers, libmodbus slave on a pty, %d transactions each\n", transactions
   printf "%-10s %10s %10s %12s %9s\n", "master", "median us", "p99 us", "CPU us/tx", "failures"

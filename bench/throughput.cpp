@@ -1,7 +1,8 @@
 // Back-to-back reads of two input registers against dlcsim timing a real 38400 baud 8E1 line,
-// by our port session and by the libmodbus master, each on a simulator of its own whose frame
-// log gives the smallest gap between frames.
+// by our control (AsyncRefresh to Complete), our port session and the libmodbus master, each
+// on a simulator of its own whose frame log gives the smallest gap between frames.
 //   bench_throughput [seconds]
+#include "BenchControl.h"
 #include "BenchPort.h"
 #include "BenchSupport.h"
 #include "Child.h"
@@ -54,6 +55,12 @@ int main(int argc, char** argv) {
     BenchPorts ports;
 
     {
+        BenchControl control(ports.prefix(), 3, "38400,E,8,1");
+        measure(ports, 3, "control", seconds,
+                [&](const std::string&) { return control.refresh(); });
+    }
+
+    {
         PortSession session;
         const PortSettings where{ports.prefix(), 1, "38400,E,8,1"};
         Transaction t;
@@ -62,7 +69,7 @@ int main(int argc, char** argv) {
         t.request.memStart = "30001";
         t.request.memQty = 2;
         t.timeoutTrans = 1000;
-        measure(ports, 1, "ours", seconds, [&](const std::string&) {
+        measure(ports, 1, "session", seconds, [&](const std::string&) {
             DataArea data;
             std::int16_t qty = 2;
             return session.run(where, t, data, qty) == 0;

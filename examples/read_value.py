@@ -8,7 +8,8 @@ on the library's notification descriptor. Prints Result, ResultString and the va
     examples/read_value.py [--adapter 5] [--settings 9600,E,8,1] [--node 1]
 
 COMn is the link COMn in the ports folder ($TAVRIN_PORTS, default
-~/.config/tavrin/ports), e.g. the one `dlcsim --link COM5` makes. Exit status 0 when the
+~/.config/tavrin/ports), e.g. the one `dlcsim --link COM5` makes (COMn without a link is
+/dev/ttyS<n-1>). Exit status 0 when the
 transaction succeeded, 1 when it completed with an error Result, 2 when nothing completed.
 """
 
@@ -212,6 +213,7 @@ def main():
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--lib", default=os.path.join(here, "..", "build", "lib", "libtavrin.so"))
+    parser.add_argument("--prefix", default="COM", help="port name prefix (AdapterPrefix)")
     parser.add_argument("--adapter", type=int, default=5, help="port number n of COMn")
     parser.add_argument("--settings", default="9600,E,8,1", help="baud,parity,data,stop")
     parser.add_argument("--node", default="1", help="slave address of the load cell")
@@ -220,6 +222,7 @@ def main():
 
     ctrl = Tavrin(ctypes.CDLL(args.lib))
     try:
+        ctrl.put("AdapterPrefix", args.prefix)
         ctrl.put("Adapter", args.adapter)
         ctrl.put("CommSettings", args.settings)
         ctrl.put("NodeAddress", args.node)

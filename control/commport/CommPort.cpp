@@ -2,7 +2,7 @@
 
 #include "commport/LineTiming.h"
 #include "commport/PortPath.h"
-#include "portshare/HostThread.h"
+#include "portshare/HostMembership.h"
 #include "portshare/PortShare.h"
 #include "portshare/Process.h"
 
@@ -48,10 +48,10 @@ bool CommPort::setUpShare() {
     return m_share != nullptr;
 }
 
-void CommPort::startHostThread() {
+void CommPort::joinHostThread() {
     const ShareIdentity self{static_cast<std::uint32_t>(currentProcessId()),
                              static_cast<std::uint32_t>(m_device.handle())};
-    m_host = std::make_unique<HostThread>(*m_share, self);
+    m_host = HostMembership::join(m_name->text, self);
 }
 
 bool CommPort::open() {
@@ -91,7 +91,7 @@ bool CommPort::open() {
         close();
         return false;
     }
-    startHostThread();
+    joinHostThread();
     return true;
 }
 
@@ -123,15 +123,13 @@ bool CommPort::attach() {
         close();
         return false;
     }
-    startHostThread();
+    joinHostThread();
     return true;
 }
 
 void CommPort::close() {
-    if (m_host) {
-        m_host->stop();
-        m_host.reset();
-    }
+    // First: once out of the host thread, this sharer is never published as owner again.
+    m_host.reset();
     if (m_share && m_device.isOpen()) {
         bool handOver = false;
         {
@@ -162,6 +160,11 @@ void CommPort::close() {
                 record.ownerHandle = 0;
                 access.write(record);
             }
+        }
+        if (lastSharer) {
+            // The last frame may still be leaving (a broadcast awaits no reply, and the port
+            // may be closed right after it): let it go before dropping what is left.
+            std::this_thread::sleep_until(m_share->lineActivity().lastActivity());
         }
         // Under the record's mutex, after clearing the record: see attach().
         m_device.close(lastSharer);
@@ -278,11 +281,11 @@ bool CommPort::ownsPort() const {
 }
 
 std::uint64_t CommPort::hostBeats() const {
-    return m_host ? m_host->beats() : 0;
+    return m_host ? m_host->host().beats() : 0;
 }
 
 bool CommPort::waitForHostBeat(std::uint64_t seen, Clock::time_point deadline) const {
-    return m_host && m_host->waitForBeat(seen, deadline);
+    return m_host && m_host->host().waitForBeat(seen, deadline);
 }
 
 } // namespace tavrin

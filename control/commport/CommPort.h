@@ -25,7 +25,7 @@
 namespace tavrin {
 
 class PortShare;
-class HostThread;
+class HostMembership;
 
 class CommPort {
 public:
@@ -90,7 +90,8 @@ public:
     std::optional<ShareRecord> shareRecord() const;
     // The record names this CommPort as the owner.
     bool ownsPort() const;
-    // Host-thread beats so far, and a wait for the next (false at the deadline).
+    // Beats of the port's host thread in this process so far, and a wait for the next (false
+    // at the deadline).
     std::uint64_t hostBeats() const;
     bool waitForHostBeat(std::uint64_t seen, Clock::time_point deadline) const;
     int handle() const { return m_device.handle(); }
@@ -99,7 +100,7 @@ public:
 
 private:
     bool setUpShare();
-    void startHostThread();
+    void joinHostThread();
     void noteLineBusy(std::size_t bytesStillToSend);
 
     std::optional<PortName> m_name;
@@ -109,7 +110,7 @@ private:
     PortTimeouts m_timeouts;
     SerialDevice m_device;
     std::unique_ptr<PortShare> m_share;
-    std::unique_ptr<HostThread> m_host; // after m_share: stops before it goes
+    std::unique_ptr<HostMembership> m_host; // after m_share: leaves before it goes
 };
 
 } // namespace tavrin

@@ -62,9 +62,10 @@ public:
     // terminal `path` leads to (a stale record may name a descriptor that is now another file).
     DeviceError adopt(UniqueFd fd, const std::string& path);
 
-    // Closes this descriptor. With discardOutput, unsent output is dropped first, so that the
-    // last close of the device cannot block draining it; never pass it while another sharer
-    // may be sending, whose frame would be cut.
+    // Closes this descriptor. With discardOutput, unsent output of a serial device is dropped
+    // first, so that the last close of the device cannot block draining it; never pass it
+    // while another sharer may be sending, whose frame would be cut. (A pseudo-terminal keeps
+    // its output: its close does not wait, and its far side may not have read it yet.)
     void close(bool discardOutput = false);
 
     bool isOpen() const { return m_fd.valid(); }

@@ -224,7 +224,9 @@ DeviceError SerialDevice::adopt(UniqueFd fd, const std::string& path) {
 
 void SerialDevice::close(bool discardOutput) {
     if (m_fd.valid()) {
-        if (discardOutput) {
+        // A pty's close never waits for output, and flushing its slave side would discard
+        // what the far side has not read yet.
+        if (discardOutput && !m_pseudoTerminal) {
             sys::ioctlValue(m_fd.get(), TCFLSH, TCOFLUSH);
         }
         m_fd.reset();

@@ -1,7 +1,7 @@
 #include "ctrl/CTAVRINCtrl.h"
 
 #include "ctrl/DispIds.h"
-#include "engine/UnavailablePort.h"
+#include "engine/SessionPort.h"
 #include "tavrin/TavrinEnums.h"
 
 #include <algorithm>
@@ -34,7 +34,7 @@ std::unique_ptr<CTAVRINCtrl> CTAVRINCtrl::create(ControlEnvironment environment)
     if (!queue) {
         return nullptr;
     }
-    auto port = environment.makePort ? environment.makePort() : std::make_unique<UnavailablePort>();
+    auto port = environment.makePort ? environment.makePort() : std::make_unique<SessionPort>();
     return std::unique_ptr<CTAVRINCtrl>(
         new CTAVRINCtrl(std::move(queue), std::move(port), std::move(environment.launchThread)));
 }
@@ -105,7 +105,7 @@ void CTAVRINCtrl::SyncRefresh() {
         m_result = TAVRIN_RESULT_DEVICE_BUSY;
         return;
     }
-    m_result = static_cast<std::int16_t>(transact(Path::Sync, m_thread.stopFlag()));
+    m_result = static_cast<std::int16_t>(transact(Path::Sync, m_thread.stopSignal()));
     m_busy.store(false);
     m_thread.busyReleased();
 }
@@ -172,7 +172,7 @@ PortSetup CTAVRINCtrl::takePortSetup() {
                      std::exchange(m_reopenPort, false), std::exchange(m_reapplySettings, false)};
 }
 
-std::uint16_t CTAVRINCtrl::transact(Path path, const std::atomic<bool>& stop) {
+std::uint16_t CTAVRINCtrl::transact(Path path, const StopSignal& stop) {
     // The properties are read once the port is ours, as they are at that moment.
     std::lock_guard portLock(*m_port);
     if (!m_port->ensurePortOpen(takePortSetup())) {
@@ -214,7 +214,7 @@ bool CTAVRINCtrl::beginAutoPoll() {
     return m_busy.compare_exchange_strong(idle, true);
 }
 
-void CTAVRINCtrl::serve(CommRequest request, const std::atomic<bool>& stop) {
+void CTAVRINCtrl::serve(CommRequest request, const StopSignal& stop) {
     switch (request) {
     case CommRequest::Transaction:
         m_queue->post(m_notifyHandle, NotifyCode::TransactionComplete, transact(Path::Async, stop));

@@ -86,14 +86,14 @@ private:
     bool threadReady();
     // Fires an event with one 16-bit argument; false when the handler destroyed us.
     bool fire(automation::DispId event, std::int32_t value);
-    std::uint16_t transact(Path path, const std::atomic<bool>& stop);
+    std::uint16_t transact(Path path, const StopSignal& stop);
     PortSetup takePortSetup();
 
     // NotifyTarget: completions on the host thread.
     void onNotify(NotifyCode code, std::int32_t value) override;
     // CommThreadClient: the communications thread.
     bool beginAutoPoll() override;
-    void serve(CommRequest request, const std::atomic<bool>& stop) override;
+    void serve(CommRequest request, const StopSignal& stop) override;
 
     // Written only on the host thread (under m_stateMutex); read there without the lock and
     // by the communications thread under it, which also writes the data area and MemQty.

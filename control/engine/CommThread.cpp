@@ -78,7 +78,7 @@ void CommThread::stop() {
         m_stop.store(true);
     }
     m_wake.notify_all();
-    m_stop.notify_all(); // a port waiting on the flag itself
+    m_stopSignal.raise();
     if (m_thread.joinable()) {
         m_thread.join();
     }
@@ -109,7 +109,7 @@ void CommThread::run() {
         }
         if (next != CommRequest::None) {
             lock.unlock();
-            m_client.serve(next, m_stop);
+            m_client.serve(next, m_stopSignal);
             lock.lock();
             continue;
         }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "engine/PerfTimer.h"
+#include "engine/StopSignal.h"
 
 #include <atomic>
 #include <chrono>
@@ -23,8 +24,9 @@ public:
     // Claims the control's Busy for an auto-poll; false while it is already taken, i.e.
     // while the host has not yet taken the previous completion.
     virtual bool beginAutoPoll() = 0;
-    // Runs on the communications thread: serves one request and posts its completion.
-    virtual void serve(CommRequest request, const std::atomic<bool>& stop) = 0;
+    // Runs on the communications thread: serves one request and posts its completion. A
+    // transaction sleeping on the line wakes when `stop` is raised.
+    virtual void serve(CommRequest request, const StopSignal& stop) = 0;
 
 protected:
     ~CommThreadClient() = default;
@@ -60,10 +62,11 @@ public:
     // The host took a completion and released Busy: a poll held back by it may run now.
     void busyReleased();
 
-    // Sets the stop flag (seen by a transaction in progress) and waits for the thread.
+    // Raises the stop signal (a transaction in progress wakes and ends) and waits for the
+    // thread.
     void stop();
 
-    const std::atomic<bool>& stopFlag() const { return m_stop; }
+    const StopSignal& stopSignal() const { return m_stopSignal; }
 
 private:
     void run();
@@ -83,7 +86,8 @@ private:
     PerfTimer m_pollTimer;
     std::thread m_thread;
 
-    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_stop{false}; // the loop's flag; m_stopSignal wakes the port
+    StopSignal m_stopSignal;
 };
 
 } // namespace tavrin

@@ -57,6 +57,9 @@ TransactionOutcome RunTransaction(CommPort& port, const Transaction& transaction
     // Silence first, then the receive purge: whatever a late slave sent while we waited is
     // dropped instead of being taken for the start of this reply.
     port.waitForLineSilence();
+    if (isSignalled(stopFd)) {
+        return {RES_AX_TERMINATION_REQUESTED, false}; // nothing sent: nothing left on the line
+    }
     port.purge(PurgeKind::Receive);
 
     const auto bytes = std::as_bytes(frame.bytes());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ctrl/DataArea.h"
+#include "engine/StopSignal.h"
 #include "tavrin/TavrinEnums.h"
 
 #include <atomic>
@@ -44,8 +45,10 @@ class TransactionPort {
 public:
     virtual ~TransactionPort() = default;
 
-    // The port lock (BasicLockable): one line, one frame at a time across every control
-    // and process using the port; recursive for its holder.
+    // BasicLockable, recursive: holds off the control's other thread (SyncRefresh and
+    // Disconnect on the host thread against the communications thread) from opening,
+    // closing or transacting meanwhile. The line itself, one frame at a time across every
+    // control and process on the port, is locked by runTransaction for its exchange.
     virtual void lock() = 0;
     virtual void unlock() = 0;
 
@@ -53,19 +56,19 @@ public:
     virtual bool ensurePortOpen(const PortSetup& setup) = 0;
 
     // Called with the lock held after ensurePortOpen succeeded. Returns the Result; a good
-    // reply has filled `data` and may have changed `memQty`. A set `stop` ends a reply wait
-    // with 4864.
+    // reply has filled `data` and may have changed `memQty`. Raising `stop` ends a reply
+    // wait at once with 4864.
     virtual std::uint16_t runTransaction(const TransactionRequest& request, DataArea& data,
-                                         std::int16_t& memQty, const std::atomic<bool>& stop) = 0;
+                                         std::int16_t& memQty, const StopSignal& stop) = 0;
 
     // The modem procedures, called like runTransaction; they return a modem result. Until
     // a port implements them, a request fails with the result of its first command's write,
     // so a host is never told a call was made or ended when nothing was sent.
     virtual std::uint16_t dial(const DialRequest& /*request*/, std::atomic<bool>& /*cancel*/,
-                               const std::atomic<bool>& /*stop*/) {
+                               const StopSignal& /*stop*/) {
         return MDM_RES_MODEM_WRITE_DIAL_CMD;
     }
-    virtual std::uint16_t hangup(std::atomic<bool>& /*cancel*/, const std::atomic<bool>& /*stop*/) {
+    virtual std::uint16_t hangup(std::atomic<bool>& /*cancel*/, const StopSignal& /*stop*/) {
         return MDM_RES_MODEM_WRITE_HANGUP_CMD;
     }
 

@@ -1,5 +1,8 @@
-// The thread each sharer of a port runs while it has the device: the owner's heartbeat, and
-// a guest's readiness to take the port over when the owner leaves or dies.
+// The host thread of one port in this process: the heartbeat of whichever of the process's
+// sharers owns the port, and the readiness of the others to take the port over when the
+// owner leaves or dies. One thread serves every sharer of the port in the process, so that
+// 45 controls on one port wake once per period instead of 45 times; the beat's rules are
+// those of one sharer per record, with the first member standing for the process.
 #ifndef TAVRIN_PORTSHARE_HOSTTHREAD_H
 #define TAVRIN_PORTSHARE_HOSTTHREAD_H
 
@@ -10,8 +13,10 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace tavrin {
 
@@ -23,11 +28,17 @@ inline constexpr std::chrono::milliseconds kHandOverWait =
 
 class HostThread {
 public:
-    // Starts the thread. `share` must outlive it.
-    HostThread(PortShare& share, ShareIdentity self);
+    // Starts the thread, watching the port through `share` (an observer: not a sharer).
+    explicit HostThread(std::unique_ptr<PortShare> share);
     HostThread(const HostThread&) = delete;
     HostThread& operator=(const HostThread&) = delete;
     ~HostThread(); // stops it
+
+    // A sharer whose descriptor is in place joins; a leaving one is never published as owner
+    // once removeMember() has returned. Returns how many members remain; with none the
+    // thread ends (stop() still joins it).
+    void addMember(ShareIdentity member);
+    std::size_t removeMember(ShareIdentity member);
 
     // Ends the thread and waits for it; returns within one beat's work.
     void stop();
@@ -39,11 +50,13 @@ public:
 
 private:
     void run();
-    void beat(bool takeOverAllowed);
+    // False when there was no member to beat for.
+    bool beat(bool takeOverAllowed);
 
-    PortShare& m_share;
-    const ShareIdentity m_self;
-    HeartbeatMemory m_memory; // host thread only
+    std::unique_ptr<PortShare> m_share;
+    std::mutex m_membersMutex; // guards the members and the memory, held for a whole beat
+    std::vector<ShareIdentity> m_members;
+    HeartbeatMemory m_memory;
     std::atomic<bool> m_stop{false};
     mutable std::mutex m_beatMutex;
     mutable std::condition_variable m_beatDone;

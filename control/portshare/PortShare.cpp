@@ -30,7 +30,7 @@ void PortShare::removeNames() const {
     unlinkSharedObject(m_names.recordLock);
 }
 
-std::unique_ptr<PortShare> PortShare::setUp(std::string_view portName) {
+std::unique_ptr<PortShare> PortShare::setUp(std::string_view portName, Role role) {
     if (portName.empty()) {
         return nullptr;
     }
@@ -64,6 +64,9 @@ std::unique_ptr<PortShare> PortShare::setUp(std::string_view portName) {
         share->m_line = LineActivity::open(share->m_names.lineActivity);
         if (!share->m_portLock || !share->m_hostExit || !share->m_hostCanExit || !share->m_line) {
             return nullptr;
+        }
+        if (role == Role::Observer) {
+            return share;
         }
         if (!addSharer(share->table(), currentProcessId(), processAlive)) {
             return nullptr;

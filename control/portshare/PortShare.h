@@ -20,9 +20,12 @@ struct SharerTable;
 
 class PortShare {
 public:
-    // Opens (creating where needed) every object of the port and counts this sharer in.
-    // Nothing when the name is empty or an object cannot be had.
-    static std::unique_ptr<PortShare> setUp(std::string_view portName);
+    // Opens (creating where needed) every object of the port and, for a sharer, counts it
+    // in. An observer (a host thread watching for the sharers of its process) is not
+    // counted: it neither keeps the names alive nor asks for a hand-over. Nothing when the
+    // name is empty or an object cannot be had.
+    enum class Role { Sharer, Observer };
+    static std::unique_ptr<PortShare> setUp(std::string_view portName, Role role = Role::Sharer);
 
     // True when the objects of that port exist (some sharer has it set up).
     static bool objectsExist(std::string_view portName);

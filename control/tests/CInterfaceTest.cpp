@@ -1,11 +1,11 @@
 // The library as a host that knows only Tavrin.h sees it: loaded with dlopen, controls made
 // by class name, called by member number, events pumped from the notification descriptor,
 // and registration into the registry file.
+#include "TavrinHost.h"
 #include "tavrin/Tavrin.h"
 
 #include <cstdlib>
 #include <cstring>
-#include <dlfcn.h>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -16,42 +16,8 @@
 
 namespace {
 
-class Library {
-public:
-    Library() : m_handle(::dlopen(TAVRIN_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL)) {}
-    ~Library() {
-        if (m_handle != nullptr) {
-            ::dlclose(m_handle);
-        }
-    }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-
-    bool loaded() const { return m_handle != nullptr; }
-
-    template <class Fn>
-    Fn symbol(const char* name) const {
-        return reinterpret_cast<Fn>(::dlsym(m_handle, name));
-    }
-
-private:
-    void* m_handle;
-};
-
-TavrinVariant i2(int16_t v) {
-    TavrinVariant out{};
-    out.vt = TAVRIN_VT_I2;
-    out.value.i2 = v;
-    return out;
-}
-
-TavrinVariant text(const char* s) {
-    TavrinVariant out{};
-    out.vt = TAVRIN_VT_BSTR;
-    out.value.str = const_cast<char*>(s);
-    out.length = static_cast<uint32_t>(std::strlen(s));
-    return out;
-}
+using tavrin::test::i2;
+using tavrin::test::text;
 
 struct Events {
     std::vector<std::pair<int32_t, int32_t>> got;
@@ -65,7 +31,7 @@ struct Events {
 class CInterfaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(m_lib.loaded()) << ::dlerror();
+        ASSERT_TRUE(m_lib.loaded());
         m_getClassObject = m_lib.symbol<TavrinDllGetClassObjectFn>("DllGetClassObject");
         m_variantClear = m_lib.symbol<TavrinVariantClearFn>("TavrinVariantClear");
         m_freeMemory = m_lib.symbol<TavrinFreeMemoryFn>("TavrinFreeMemory");
@@ -115,7 +81,7 @@ protected:
         return out;
     }
 
-    Library m_lib;
+    tavrin::test::TavrinLibrary m_lib{TAVRIN_LIBRARY_PATH};
     TavrinDllGetClassObjectFn m_getClassObject = nullptr;
     TavrinVariantClearFn m_variantClear = nullptr;
     TavrinFreeMemoryFn m_freeMemory = nullptr;
@@ -152,7 +118,8 @@ TEST_F(CInterfaceTest, PropertiesErrorsAndEventsThroughTheVtable) {
     EXPECT_EQ(put(c, "Function", i2(9), &error), 20002);
     EXPECT_EQ(error, "Illegal value specified for Function property!");
 
-    // Without a serial implementation the port never opens: the refresh completes with 1280.
+    // A port name no ports folder links: the refresh completes with 1280.
+    EXPECT_EQ(put(c, "AdapterPrefix", text("NOSUCHPORT")), TAVRIN_OK);
     Events events;
     const TavrinEventSink sink{&events, &Events::onEvent};
     ASSERT_EQ(c->vtbl->Advise(c, &sink), TAVRIN_OK);

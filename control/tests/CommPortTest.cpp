@@ -8,6 +8,7 @@
 #include "portshare/PortShare.h"
 
 #include <fcntl.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/eventfd.h>
 #include <thread>
@@ -187,6 +188,31 @@ TEST_F(PtyPort, ClosingOwnerHandsOverInsideOneProcess) {
     EXPECT_TRUE(guest->ownsPort());
     ASSERT_TRUE(send(*guest, kFrameA));
     EXPECT_EQ(receive(kFrameA.size()), kFrameA);
+}
+
+// The operator program puts 45 controls on one port: their sharers in one process share one
+// host thread, which beats for whichever of them owns the port, and the last to leave ends it.
+TEST_F(PtyPort, SharersInOneProcessShareOneHostThread) {
+    const auto threads = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
+                             std::filesystem::directory_iterator());
+    };
+    const auto before = threads();
+    auto owner = makePort();
+    ASSERT_TRUE(owner->open());
+    std::vector<std::unique_ptr<CommPort>> guests;
+    for (int i = 0; i < 8; ++i) {
+        guests.push_back(makePort());
+        ASSERT_TRUE(guests.back()->attach());
+    }
+    EXPECT_EQ(threads(), before + 1);
+    const auto beats = owner->hostBeats();
+    ASSERT_TRUE(owner->waitForHostBeat(beats, in(5s)));
+    EXPECT_TRUE(owner->ownsPort()); // the shared thread beats for the owner, not a guest
+    owner->close();
+    EXPECT_EQ(guests.front()->shareRecord()->ownerPid, std::uint32_t(::getpid()));
+    guests.clear();
+    EXPECT_EQ(threads(), before);
 }
 
 TEST_F(PtyPort, HeartbeatCounterWrapsFrom255ToOne) {

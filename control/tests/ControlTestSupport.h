@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <mutex>
+#include <poll.h>
 #include <vector>
 
 namespace tavrin::test {
@@ -72,7 +73,7 @@ public:
     }
 
     std::uint16_t runTransaction(const TransactionRequest& request, DataArea& data,
-                                 std::int16_t& memQty, const std::atomic<bool>& stop) override {
+                                 std::int16_t& memQty, const StopSignal& stop) override {
         std::unique_lock lock(m_script->mutex);
         m_script->requests.push_back(request);
         ++m_script->transactionsStarted;
@@ -80,7 +81,9 @@ public:
         std::uint16_t result = m_script->result;
         if (m_script->waitForStop) {
             lock.unlock();
-            stop.wait(false);
+            pollfd raised{stop.fd(), POLLIN, 0};
+            while (::poll(&raised, 1, -1) < 0) {
+            }
             lock.lock();
             result = RES_AX_TERMINATION_REQUESTED;
         }

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <modbus.h>
 #include <poll.h>
+#include <pthread.h>
 #include <stdexcept>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -56,6 +58,16 @@ void LibmodbusSlave::stop() {
         }
         m_thread.join();
     }
+}
+
+double LibmodbusSlave::cpuSeconds() {
+    clockid_t clock{};
+    timespec t{};
+    if (!m_thread.joinable() || ::pthread_getcpuclockid(m_thread.native_handle(), &clock) != 0 ||
+        ::clock_gettime(clock, &t) != 0) {
+        return 0;
+    }
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
 void LibmodbusSlave::serve() {

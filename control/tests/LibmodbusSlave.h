@@ -27,6 +27,9 @@ public:
     void start();
     void stop();
     unsigned long served() const { return m_served.load(); }
+    // CPU time of the serving thread so far, in seconds (0 when not started): what a
+    // benchmark sharing the process with the slave subtracts.
+    double cpuSeconds();
 
 private:
     void serve();
