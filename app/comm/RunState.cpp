@@ -1,0 +1,22 @@
+#include "comm/RunState.h"
+
+namespace torvik::comm {
+
+void ErrorLogRing::clear() {
+    for (Entry& e : entries)
+        e.code.clear();
+    writePosition = 0;
+}
+
+void RunState::clearSelection() {
+    selection.clear();
+}
+
+void RunState::setSelection(std::vector<std::int16_t> ticked) {
+    selection = std::move(ticked);
+    pollPosition = 0;
+    if (!selection.empty())
+        lastListed = selection.back();
+}
+
+} // namespace torvik::comm
