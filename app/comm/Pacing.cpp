@@ -26,8 +26,7 @@ bool paceUntil(PacingClock::time_point deadline, const std::function<bool()>& do
 
 bool paceFor(double milliseconds, const std::function<bool()>& done) {
     const auto span = std::chrono::duration<double, std::milli>(std::max(milliseconds, 0.0));
-    return paceUntil(PacingClock::now() +
-                         std::chrono::duration_cast<PacingClock::duration>(span),
+    return paceUntil(PacingClock::now() + std::chrono::duration_cast<PacingClock::duration>(span),
                      done);
 }
 

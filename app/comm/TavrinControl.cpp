@@ -137,9 +137,8 @@ InvokeResult TavrinControl::invoke(std::int32_t dispid, std::int32_t kind,
     TavrinVariant out{};
     char* message = nullptr;
     InvokeResult result;
-    result.error =
-        m_handle->vtbl->Invoke(m_handle, dispid, kind, in.empty() ? nullptr : in.data(),
-                               static_cast<std::uint32_t>(in.size()), &out, &message);
+    result.error = m_handle->vtbl->Invoke(m_handle, dispid, kind, in.empty() ? nullptr : in.data(),
+                                          static_cast<std::uint32_t>(in.size()), &out, &message);
     const TavrinEntryPoints& entry = m_library->entry();
     if (message != nullptr) {
         result.message = QString::fromUtf8(message);

@@ -28,8 +28,7 @@ TavrinHost::TavrinHost(const QString& libraryPath, const char* className) : m_pa
         return;
     }
     m_notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    connect(m_notifier.get(), &QSocketNotifier::activated, this,
-            [this] { pumpNotifications(); });
+    connect(m_notifier.get(), &QSocketNotifier::activated, this, [this] { pumpNotifications(); });
 }
 
 TavrinHost::~TavrinHost() {

@@ -33,4 +33,8 @@ frmSetting& ScreenSet::setting() {
     return *m_setting;
 }
 
+void ScreenSet::showHelp(QWidget&) {}
+
+void ScreenSet::showVersion(QWidget&) {}
+
 } // namespace torvik::screens

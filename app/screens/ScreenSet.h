@@ -4,6 +4,8 @@
 
 #include <memory>
 
+class QWidget;
+
 namespace torvik::screens {
 
 class frmMain;
@@ -20,6 +22,11 @@ public:
     frmMain& main();
     frmComm& comm();
     frmSetting& setting();
+
+    // The help document in a help window, and the version box placed relative to `from`;
+    // the same for every screen's help menu.
+    void showHelp(QWidget& from);
+    void showVersion(QWidget& from);
 
     // Whether a screen has been created (loaded) yet, without creating it.
     bool hasComm() const { return m_comm != nullptr; }

@@ -1,5 +1,6 @@
 #include "screens/frmMain.h"
 
+#include "config/ProgramValues.h"
 #include "screens/ScreenSet.h"
 
 namespace torvik::screens {
@@ -10,8 +11,14 @@ frmMain::frmMain(ScreenSet& screens) : m_screens(screens) {
 
 frmMain::~frmMain() = default;
 
-QString frmMain::serialNumberText(int) const {
-    return QStringLiteral("0");
+// Until the boxes exist they read what the settings gave them.
+QString frmMain::serialNumberText(int row) const {
+    return mdlFileMgr::programValues().serialNo.at(static_cast<std::size_t>(row));
+}
+
+QString frmMain::slaveAddressText(int row) const {
+    return QString::number(
+        mdlFileMgr::programValues().slaveAddress.at(static_cast<std::size_t>(row)));
 }
 
 void frmMain::initialiseRows() {}

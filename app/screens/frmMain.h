@@ -15,6 +15,8 @@ public:
 
     // The serial number box of row k as it reads now (the main screen enables its rows by it).
     QString serialNumberText(int row) const;
+    // The slave address box of row k as it reads now (written to the settings file at exit).
+    QString slaveAddressText(int row) const;
 
     // "Initialise this screen": every row gets serial number "0" and slave address k+1.
     void initialiseRows();
