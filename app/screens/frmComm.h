@@ -44,6 +44,9 @@ public:
     // written at exit).
     void SaveInfo();
 
+    // The selection list and flags the tabs share with the runs.
+    const torvik::comm::RunState& runState() const { return m_run; }
+
     // False when the control library could not be loaded: the screen works, runs do not.
     bool controlsAvailable() const { return m_controlsMissing.isEmpty(); }
 
