@@ -59,6 +59,7 @@ frmComm::frmComm(ScreenSet& screens) : m_screens(screens) {
     m_SSTab1->addTab(comm::buildCustomTab(m_custom), QStringLiteral("カスタム"));
     m_SSTab1->addTab(comm::buildTestTab(m_test), QStringLiteral("試験"));
     setCentralWidget(m_SSTab1);
+    resize(980, 460);
 
     for (std::size_t t = 0; t < m_timers.size(); ++t) {
         m_timers[t] = new QTimer(this);
@@ -180,6 +181,7 @@ void frmComm::Form_Load() {
     mdlFileMgr::ScreenTexts texts;
     mdlFileMgr::LabelSet2(texts);
     comm::applyScreenTexts(*this, texts);
+    comm::alignFormatCaption(m_custom);
     {
         // The status line borrows two captions of the settings screen.
         mdlFileMgr::ProgramValues scratch;

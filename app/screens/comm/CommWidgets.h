@@ -106,4 +106,7 @@ QWidget* buildInfoTab(InfoTab& tab);
 QWidget* buildCustomTab(CustomTab& tab);
 QWidget* buildTestTab(TestTab& tab);
 
+// After the catalogue has set Frame1's caption: it moves above the format column.
+void alignFormatCaption(CustomTab& tab);
+
 } // namespace torvik::screens::comm

@@ -26,6 +26,17 @@ QStringList numbers(int from, int to) {
 
 } // namespace
 
+void alignFormatCaption(CustomTab& t) {
+    // A titled frame is taller than the untitled ones below it: its caption goes to the
+    // column heading so the four rows line up.
+    QGroupBox* frame1 = t.frame[0];
+    if (frame1->title().isEmpty())
+        return;
+    if (auto* heading = t.page->findChild<QLabel*>(QStringLiteral("lblFormatHead")))
+        heading->setText(frame1->title());
+    frame1->setTitle(QString());
+}
+
 QWidget* buildCustomTab(CustomTab& t) {
     auto* page = new QWidget;
     t.page = page;
@@ -40,6 +51,7 @@ QWidget* buildCustomTab(CustomTab& t) {
                     3);
     rows->addWidget(makeHeading(page, QStringLiteral("lblDataLen"), QStringLiteral("データ長")), 0,
                     4);
+    rows->addWidget(makeHeading(page, QStringLiteral("lblFormatHead"), QString()), 0, 6);
     rows->addWidget(
         makeHeading(page, QStringLiteral("lblRecvDataCustom"), QStringLiteral("受信データ")), 0, 7);
     rows->addWidget(
@@ -57,7 +69,8 @@ QWidget* buildCustomTab(CustomTab& t) {
         t.cmbLen[i] = makeCombo(page, indexedName("cmbLen", r), numbers(1, 20), 3);
         t.chkSelectCustom[i] = makeCheck(page, indexedName("chkSelectCustom", r));
 
-        // Frame1 carries the column's caption; the others sit under it without one.
+        // Frame1 carries the column's caption (shown above the column, see
+        // alignFormatCaption); the others sit under it without one.
         auto* frame = new QGroupBox(r == 0 ? QStringLiteral("表示形式") : QString(), page);
         frame->setObjectName(QStringLiteral("Frame%1").arg(r + 1));
         t.frame[i] = frame;
@@ -89,6 +102,7 @@ QWidget* buildCustomTab(CustomTab& t) {
         rows->addWidget(t.txtCountCustom[i], row, 8);
     }
     rows->setColumnStretch(7, 1);
+    alignFormatCaption(t);
 
     auto* options = new QGroupBox(page);
     options->setObjectName(QStringLiteral("fraReadCustom"));

@@ -62,6 +62,8 @@ QLineEdit* makeDisplay(QWidget* parent, const QString& name, const QString& text
     QLineEdit* box = makeInput(parent, name, text, chars);
     box->setReadOnly(true);
     box->setFocusPolicy(Qt::ClickFocus);
+    // Numbers need little room; a wide page must not stretch them into long bars.
+    box->setMaximumWidth(charsWide(*box, chars * 3 / 2 + 2));
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return box;
 }
@@ -70,6 +72,7 @@ QLineEdit* makeInput(QWidget* parent, const QString& name, const QString& text, 
     auto* box = new QLineEdit(text, parent);
     box->setObjectName(name);
     box->setMinimumWidth(charsWide(*box, chars));
+    box->setMaximumWidth(charsWide(*box, chars + 4));
     return box;
 }
 
@@ -77,7 +80,8 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& tex
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     button->setAutoDefault(false);
-    button->setMinimumWidth(charsWide(*button, 9));
+    button->setMinimumWidth(charsWide(*button, 11));
+    button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return button;
 }
 
@@ -99,6 +103,7 @@ QComboBox* makeCombo(QWidget* parent, const QString& name, const QStringList& it
     combo->addItems(items);
     combo->setMinimumContentsLength(chars);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return combo;
 }
 
@@ -149,6 +154,7 @@ void selectEntry(QComboBox* combo, int index) {
 void addCounter(QGridLayout& grid, int row, QLabel* caption, QLineEdit* box) {
     grid.addWidget(caption, row, 0);
     grid.addWidget(box, row, 1);
+    grid.setColumnStretch(2, 1);
 }
 
 } // namespace torvik::screens::comm

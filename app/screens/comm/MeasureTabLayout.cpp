@@ -39,7 +39,7 @@ QWidget* buildMeasureTab(MeasureTab& t) {
         rows->addWidget(t.txtStatus[i], k + 1, 3);
         rows->addWidget(t.txtCount[i], k + 1, 4);
     }
-    rows->setColumnStretch(2, 1);
+    rows->setColumnStretch(5, 1); // spare room goes to the right of the rows
     rows->setRowStretch(kRows + 1, 1);
 
     auto* options = new QGroupBox(page);

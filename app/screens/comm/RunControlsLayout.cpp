@@ -55,6 +55,7 @@ void addRunColumn(QVBoxLayout& column, const RunControls& run, QLabel* lblErrorN
         buttons->addWidget(run.manual, 1, 1);
     if (run.save != nullptr)
         buttons->addWidget(run.save, 2, 0, 1, 2);
+    buttons->setColumnStretch(2, 1);
     column.addLayout(buttons);
     if (run.lblSave != nullptr) {
         auto* saving = new QHBoxLayout;

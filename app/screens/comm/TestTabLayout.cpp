@@ -55,7 +55,7 @@ QWidget* buildTestTab(TestTab& t) {
     link->addWidget(t.txtCC, 3, 1);
     link->addWidget(makeLabel(page, QStringLiteral("lblCCUnit"), QStringLiteral("× 計量データ")), 3,
                     2);
-    link->setColumnStretch(2, 1);
+    link->setColumnStretch(3, 1);
 
     t.Frame7 = new QGroupBox(QStringLiteral("送信データの桁数"), page);
     t.Frame7->setObjectName(QStringLiteral("Frame7"));
@@ -97,7 +97,7 @@ QWidget* buildTestTab(TestTab& t) {
     values->addWidget(t.txtRecvCommand, 2, 1);
     values->addWidget(t.lblSendData, 3, 0);
     values->addWidget(t.txtSendData, 3, 1);
-    values->setColumnStretch(1, 1);
+    values->setColumnStretch(2, 1);
 
     makeRunControls(page, QStringLiteral("Test"), false, t.run);
     t.run.clear->setText(QStringLiteral("クリア"));

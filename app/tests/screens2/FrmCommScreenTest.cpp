@@ -222,7 +222,7 @@ private slots:
         QVERIFY(f.find<QCheckBox>(QStringLiteral("chkSelectInfo_3"))->isChecked());
         QVERIFY(f.find<QRadioButton>(QStringLiteral("optInput_0"))->isChecked());
         QVERIFY(!f.find<QCheckBox>(QStringLiteral("chkReadInfo_0"))->isChecked());
-        QVERIFY(!f.find<QCheckBox>(QStringLiteral("chkReadInfo_1"))->isEnabled() == false);
+        QVERIFY(f.find<QCheckBox>(QStringLiteral("chkReadInfo_1"))->isEnabled());
         QCOMPARE(f.find<QComboBox>(QStringLiteral("cmbNo"))->currentIndex(), 0);
     }
 
