@@ -86,7 +86,14 @@ frmComm::frmComm(ScreenSet& screens) : m_screens(screens) {
             [this] { quietly([this] { SSTab1_Click(); }); });
 }
 
-frmComm::~frmComm() = default;
+frmComm::~frmComm() {
+    // No handler may run on a half-destroyed screen: the field holding the focus is left now,
+    // while everything is whole, and the widgets' signals stop reaching the screen.
+    if (QWidget* focused = focusWidget())
+        focused->clearFocus();
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
+}
 
 int frmComm::rowCount() const {
     return programValues().MaxDlcIndex + 1;
