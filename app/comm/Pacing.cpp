@@ -1,33 +1,72 @@
 #include "comm/Pacing.h"
 
-#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace torvik::comm {
+namespace {
 
-bool paceUntil(PacingClock::time_point deadline, const std::function<bool()>& done) {
-    // The timer only exists to wake the dispatcher at the deadline; its timeout needs no slot.
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// Beyond the longest pause the settings allow (a poll interval of 2^31 s is 2.1e12 ms), and
+// small enough that tick arithmetic in double and the wake time in 64-bit nanoseconds stay
+// exact.
+constexpr double kLongestWaitMs = 1e13;
+
+// Handles events until passed() or condition() holds. A single-shot timer at wakeAt bounds
+// each sleep, so the thread sleeps in the event dispatcher between events instead of
+// re-checking on a tick. The timer is re-armed only when it fired and the wait is not over
+// (the clock's millisecond had not turned yet).
+template <typename Passed>
+bool pumpUntil(Passed passed, Clock::time_point wakeAt, const std::function<bool()>& condition) {
+    QEventLoop loop;
     QTimer wake;
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
     for (;;) {
-        if (done && done())
+        if (condition && condition())
             return true;
-        const auto left = deadline - PacingClock::now();
-        if (left <= PacingClock::duration::zero())
+        if (passed())
             return false;
-        const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
-        wake.start(static_cast<int>(std::min<decltype(ms)>(ms, 1'000'000)));
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        if (!wake.isActive()) {
+            const auto remaining = std::chrono::ceil<milliseconds>(wakeAt - Clock::now());
+            wake.start(std::max(remaining, milliseconds(1)));
+        }
+        loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
 }
 
-bool paceFor(double milliseconds, const std::function<bool()>& done) {
-    const auto span = std::chrono::duration<double, std::milli>(std::max(milliseconds, 0.0));
-    return paceUntil(PacingClock::now() + std::chrono::duration_cast<PacingClock::duration>(span),
-                     done);
+} // namespace
+
+std::int64_t timeGetTime() {
+    return std::chrono::duration_cast<milliseconds>(Clock::now().time_since_epoch()).count();
+}
+
+double lineTimeMs(std::int32_t baudrate, int k) {
+    return 36.608 / static_cast<double>(std::max(baudrate, 1)) * 300.0 * k;
+}
+
+bool paceUntil(double durationMs, const std::function<bool()>& condition) {
+    const double duration = std::isnan(durationMs) ? 0.0 : std::min(durationMs, kLongestWaitMs);
+    const auto start = static_cast<double>(timeGetTime());
+    // The wait is over at the first tick above start + duration.
+    const double lastTick = std::max(std::floor(start + duration), start - 1.0);
+    const auto wakeAt = Clock::time_point(milliseconds(static_cast<std::int64_t>(lastTick) + 1));
+    return pumpUntil([&] { return start + duration < static_cast<double>(timeGetTime()); }, wakeAt,
+                     condition);
+}
+
+void pace(double durationMs) {
+    paceUntil(durationMs, {});
+}
+
+void sleepAndPump() {
+    const auto wakeAt = Clock::now() + milliseconds(1);
+    pumpUntil([&] { return Clock::now() >= wakeAt; }, wakeAt, {});
 }
 
 } // namespace torvik::comm

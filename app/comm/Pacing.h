@@ -1,20 +1,34 @@
-// The pacing wait of the runs: pump the event loop until a deadline passes or a condition
-// holds. Between events the thread sleeps in the event dispatcher; nothing spins.
+// How the runs wait: the millisecond tick, the line time of a reply, and waits that keep the
+// user-interface thread's events flowing (replies, button clicks, timers arrive as events, so
+// a wait must handle them as they come) while sleeping between them.
 #pragma once
 
-#include <chrono>
+#include <cstdint>
 #include <functional>
 
 namespace torvik::comm {
 
-using PacingClock = std::chrono::steady_clock;
+// Milliseconds on a monotonic clock from an arbitrary start. 64 bits, so it never wraps
+// within a run, however long.
+std::int64_t timeGetTime();
 
-// Returns true when `done` held (checked before the first wait and after every event), false
-// when the deadline passed first. Events, including Complete, are handled inside.
-bool paceUntil(PacingClock::time_point deadline, const std::function<bool()>& done = {});
+// Time the line needs for k characters at the configured rate, in milliseconds. 36.608 x 300 =
+// 10982.4, just under the 11,000 ms an 11-bit character (start, 8 data, parity, stop) takes at
+// 1 bit/s: 1.144 ms a character at 9600 baud. A rate below 1 counts as 1.
+double lineTimeMs(std::int32_t baudrate, int k);
 
-// The same for a duration in milliseconds (fractions count: the runs' line times are
-// fractional).
-bool paceFor(double milliseconds, const std::function<bool()>& done = {});
+// Handles events until the tick is past start + durationMs (start = the tick on entry, in
+// double arithmetic as the tick comparison is) or, checked before the first wait and after
+// every event, the condition holds. Sleeps between events; never spins. Returns true when the
+// condition ended the wait. Handlers run inside it may wait in turn. Needs the application
+// object (the waits run on the user-interface thread).
+bool paceUntil(double durationMs, const std::function<bool()>& condition);
+
+// paceUntil without a condition.
+void pace(double durationMs);
+
+// One millisecond of sleep with events handled as they come: the step between two checks of
+// a polling loop.
+void sleepAndPump();
 
 } // namespace torvik::comm

@@ -2,12 +2,6 @@
 
 namespace torvik::comm {
 
-void ErrorLogRing::clear() {
-    for (Entry& e : entries)
-        e.code.clear();
-    writePosition = 0;
-}
-
 void RunState::clearSelection() {
     selection.clear();
 }

@@ -3,29 +3,13 @@
 // The main screen owns one; the runs and the tab controls read and write it.
 #pragma once
 
-#include <QDateTime>
-#include <QString>
+#include "comm/ErrorLog.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
 
 namespace torvik::comm {
-
-// The last 100 failed transactions of a run.
-struct ErrorLogRing {
-    struct Entry {
-        QString code; // the result in hexadecimal; empty = unused
-        QString dlc;  // the load-cell number as text
-        QDateTime when;
-    };
-    static constexpr std::size_t kEntries = 100;
-
-    std::array<Entry, kEntries> entries;
-    std::size_t writePosition = 0;
-
-    // Empties every code and starts writing at entry 0 again.
-    void clear();
-};
 
 struct RunState {
     // Ascending indexes (load cells, items or rows) to poll, the position of the next one and

@@ -10,4 +10,12 @@ void handPlacement(const QWidget& from, QWidget& to) {
     to.setWindowState(from.windowState());
 }
 
+void switchScreen(QWidget& from, QWidget& to) {
+    handPlacement(from, to);
+    from.hide();
+    to.show();
+    to.raise();
+    to.activateWindow();
+}
+
 } // namespace torvik::screens

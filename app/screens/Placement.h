@@ -8,4 +8,7 @@ namespace torvik::screens {
 
 void handPlacement(const QWidget& from, QWidget& to);
 
+// Hands the placement over, hides the screen being left and shows the other one.
+void switchScreen(QWidget& from, QWidget& to);
+
 } // namespace torvik::screens

@@ -2,6 +2,7 @@
 // runs its load) the first time it is needed. Only one is visible at a time.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -11,6 +12,7 @@ namespace torvik::screens {
 class frmMain;
 class frmComm;
 class frmSetting;
+class HelpWindow;
 
 class ScreenSet {
 public:
@@ -23,19 +25,36 @@ public:
     frmComm& comm();
     frmSetting& setting();
 
-    // The help document in a help window, and the version box placed relative to `from`;
-    // the same for every screen's help menu.
-    void showHelp(QWidget& from);
-    void showVersion(QWidget& from);
-
     // Whether a screen has been created (loaded) yet, without creating it.
     bool hasComm() const { return m_comm != nullptr; }
     bool hasSetting() const { return m_setting != nullptr; }
+
+    // The help window (one for the program), opened at the document's contents.
+    void showHelp(const QWidget& from);
+
+    // "Initialise everything", the same from every screen: the registration rows, the
+    // settings screen's defaults, the main screen's reset, the built-in command table.
+    void initialiseAll(bool refreshCommStatus);
+
+    // Writes the whole settings file from the registration boxes and the program's values.
+    void writeSettingsFile();
+
+    // The end of a close sequence: the main screen, when it has been opened, runs its own close
+    // sequence (it copies its tabs into the settings and writes the file again); then the
+    // program ends.
+    void finishProgram(const QWidget& closing);
+
+    // How the program ends: by default the application's event loop quits. Tests watch it.
+    using ProgramEnd = std::function<void()>;
+    void setProgramEnd(ProgramEnd end);
 
 private:
     std::unique_ptr<frmMain> m_main;
     std::unique_ptr<frmComm> m_comm;
     std::unique_ptr<frmSetting> m_setting;
+    std::unique_ptr<HelpWindow> m_help;
+    ProgramEnd m_end;
+    bool m_finishing = false;
 };
 
 } // namespace torvik::screens

@@ -1,6 +1,8 @@
 #include "screens/frmComm.h"
 
-#include "comm/Pacing.h"
+#include "comm/ErrorLog.h"
+#include "comm/PortRelease.h"
+#include "comm/TavrinControlHandle.h"
 #include "comm/TavrinHost.h"
 #include "comm/TavrinRegistry.h"
 #include "config/CommandTable.h"
@@ -11,12 +13,13 @@
 #include "config/SettingsFile.h"
 #include "runtime/NumericText.h"
 #include "screens/Placement.h"
+#include "screens/Quietly.h"
 #include "screens/ScreenSet.h"
-#include "screens/comm/ApplyTexts.h"
+#include "screens/ScreenTexts.h"
 #include "screens/comm/LayoutHelpers.h"
-#include "screens/comm/Quietly.h"
 #include "screens/frmMain.h"
 #include "screens/frmSetting.h"
+#include "screens/frmVersion.h"
 #include "startup/TimerResolution.h"
 
 #include <QButtonGroup>
@@ -37,7 +40,6 @@
 
 namespace torvik::screens {
 
-using comm::quietly;
 using mdlFileMgr::programValues;
 
 namespace {
@@ -157,6 +159,21 @@ void frmComm::createControls() {
                     });
         }
     };
+    auto handle = [this](const std::unique_ptr<torvik::comm::TavrinControl>& control) {
+        m_handles.push_back(std::make_unique<torvik::comm::TavrinControlHandle>(*control));
+        return m_handles.back().get();
+    };
+    for (std::size_t k = 0; k < comm::kRows; ++k) {
+        m_instances.TAVRIN0.at(k) = handle(TAVRIN0[k]);
+        m_instances.TAVRIN1.at(k) = handle(TAVRIN1[k]);
+        m_instances.TAVRIN2.at(k) = handle(TAVRIN2[k]);
+        m_instances.TAVRIN4.at(k) = handle(TAVRIN4[k]);
+        m_instances.TAVRIN5.at(k) = handle(TAVRIN5[k]);
+    }
+    for (std::size_t r = 0; r < comm::kCustomRows; ++r)
+        m_instances.TAVRIN3.at(r) = handle(TAVRIN3[r]);
+    m_instances.TAVRIN6 = handle(TAVRIN6);
+
     wire(TAVRIN0, &frmComm::TAVRIN0_Complete);
     wire(TAVRIN1, &frmComm::TAVRIN1_Complete);
     wire(TAVRIN2, &frmComm::TAVRIN2_Complete);
@@ -179,7 +196,7 @@ void frmComm::connectMenu() {
     connect(m_menu.mnu_h1, &QAction::triggered, this,
             [this] { quietly([this] { m_screens.showHelp(*this); }); });
     connect(m_menu.mnu_v1, &QAction::triggered, this,
-            [this] { quietly([this] { m_screens.showVersion(*this); }); });
+            [this] { quietly([this] { showVersionBox(*this); }); });
     // mnu_tx1 leads to this screen: nothing to do here.
 }
 
@@ -187,7 +204,7 @@ void frmComm::Form_Load() {
     m_logger = std::make_unique<clsLogger>();
     mdlFileMgr::ScreenTexts texts;
     mdlFileMgr::LabelSet2(texts);
-    comm::applyScreenTexts(*this, texts);
+    applyScreenTexts(*this, texts);
     comm::alignFormatCaption(m_custom);
     {
         // The status line borrows two captions of the settings screen.
@@ -320,17 +337,8 @@ void frmComm::Form_Unload() {
     m_logger.reset();
 
     SaveInfo();
-    mdlFileMgr::RegistrationTexts boxes;
-    frmMain& registration = m_screens.main();
-    for (int k = 0; k < rowCount(); ++k) {
-        const auto i = static_cast<std::size_t>(k);
-        boxes.serialNo[i] = registration.serialNumberText(k);
-        boxes.slaveAddress[i] = registration.slaveAddressText(k);
-    }
-    mdlFileMgr::WriteIniFile(boxes);
-    mdlFileMgr::WriteIniFile2();
-    mdlFileMgr::WriteIniFile3();
-    // The program ends when its last window has closed.
+    m_screens.writeSettingsFile();
+    m_screens.finishProgram(*this);
 }
 
 void frmComm::SaveInfo() {
@@ -374,24 +382,18 @@ void frmComm::SaveInfo() {
 }
 
 void frmComm::mnu_no1_Click() {
-    frmMain& target = m_screens.main();
-    handPlacement(*this, target);
     showOnMessageLines(programValues().messages[kDisconnectingMessage]);
     showOnMessageLines(QString());
     SaveInfo();
-    hide();
-    target.show();
+    switchScreen(*this, m_screens.main());
 }
 
 void frmComm::mnu_sif1_Click() {
-    frmSetting& target = m_screens.setting();
-    handPlacement(*this, target);
     showOnMessageLines(programValues().messages[kDisconnectingMessage]);
     PortCloseWait();
     showOnMessageLines(QString());
     SaveInfo();
-    hide();
-    target.show();
+    switchScreen(*this, m_screens.setting());
 }
 
 void frmComm::mnu_i1_11_Click() {
@@ -399,9 +401,7 @@ void frmComm::mnu_i1_11_Click() {
 }
 
 void frmComm::mnu_i1_12_Click() {
-    m_screens.main().initialiseRows();
-    m_screens.setting().applyDefaults();
-    resetAll(true);
+    m_screens.initialiseAll(true);
 }
 
 void frmComm::serialNumberRegistered(int row) {
@@ -451,63 +451,26 @@ void frmComm::SetComStatus() {
                                    .arg(v.tab4.cmbCom));
 }
 
-bool frmComm::IsPortClose() {
-    auto busy = [](const std::unique_ptr<torvik::comm::TavrinControl>& c) {
-        return c && c->Busy();
-    };
-    const int variant = programValues().ProgramVariant;
-    for (int i = 0; i < rowCount(); ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        if (busy(TAVRIN0[k]) || busy(TAVRIN1[k]) || busy(TAVRIN4[k]) || busy(TAVRIN5[k]))
-            return false;
-    }
-    for (const auto& c : TAVRIN2) {
-        if (busy(c))
-            return false;
-    }
-    if (variant == 2) {
-        for (const auto& c : TAVRIN3) {
-            if (busy(c))
-                return false;
-        }
-    }
-    return !(variant == 1 && busy(TAVRIN6));
+std::vector<torvik::comm::ControlHandle*> frmComm::releaseList() const {
+    const auto& v = programValues();
+    return torvik::comm::releaseList(m_instances, v.ProgramVariant, v.MaxDlcIndex);
 }
 
 void frmComm::PortCloseWait() {
-    // Eleven checks a millisecond apart; busy instances are released all the same.
-    for (int check = 0; check < 11 && !IsPortClose(); ++check)
-        torvik::comm::paceFor(1.0);
-    PortClose();
+    torvik::comm::PortCloseWait(releaseList(), [this] { PortClose(); });
 }
 
 bool frmComm::PortClose() {
-    auto disconnect = [](const std::unique_ptr<torvik::comm::TavrinControl>& c) {
-        if (c)
-            c->Disconnect();
-    };
+    torvik::comm::disconnectAll(releaseList());
     const QColor black(Qt::black);
-    for (int i = 0; i < rowCount(); ++i) {
-        const auto k = static_cast<std::size_t>(i);
-        disconnect(TAVRIN0[k]);
-        disconnect(TAVRIN1[k]);
-        disconnect(TAVRIN4[k]);
-        disconnect(TAVRIN5[k]);
-        comm::paintText(m_measure.lblNo[k + 1], black);
+    for (int i = 0; i < rowCount(); ++i)
+        comm::paintText(m_measure.lblNo[static_cast<std::size_t>(i) + 1], black);
+    for (QLabel* label : m_info.lblFunc)
+        comm::paintText(label, black);
+    if (programValues().ProgramVariant == 2) {
+        for (std::size_t r = 1; r <= comm::kCustomRows; ++r)
+            comm::paintText(m_custom.lblNoCustom[r], black);
     }
-    for (std::size_t k = 0; k < TAVRIN2.size(); ++k) {
-        disconnect(TAVRIN2[k]);
-        comm::paintText(m_info.lblFunc[k], black);
-    }
-    const int variant = programValues().ProgramVariant;
-    if (variant == 2) {
-        for (std::size_t r = 0; r < TAVRIN3.size(); ++r) {
-            disconnect(TAVRIN3[r]);
-            comm::paintText(m_custom.lblNoCustom[r + 1], black);
-        }
-    }
-    if (variant == 1)
-        disconnect(TAVRIN6);
     if (QFile::exists(config::workingDataFilePath(config::programFolder())))
         SaveLog();
     return true;

@@ -3,6 +3,7 @@
 // instances, the data logger, the shared run state and one timer per tab.
 #pragma once
 
+#include "comm/PortRelease.h"
 #include "comm/RunState.h"
 #include "comm/TavrinControl.h"
 #include "screens/CommonMenu.h"
@@ -11,6 +12,7 @@
 #include <QMainWindow>
 #include <array>
 #include <memory>
+#include <vector>
 
 class QTabWidget;
 class QTimer;
@@ -129,7 +131,8 @@ private:
     void DLC_CommStatusDisplay();
     void SetComStatus();
     void showOnMessageLines(const QString& text);
-    bool IsPortClose();
+    // The instances released, in the order the port release checks them.
+    std::vector<torvik::comm::ControlHandle*> releaseList() const;
     void PortCloseWait();
     bool PortClose();
     bool rowRegistered(int row) const; // the registration screen's serial number is not "0"
@@ -179,6 +182,9 @@ private:
     Controls TAVRIN4;                                     // rated capacity
     Controls TAVRIN5;                                     // rated output
     std::unique_ptr<torvik::comm::TavrinControl> TAVRIN6; // test tab
+    // The same instances as the port release sees them.
+    std::vector<std::unique_ptr<torvik::comm::ControlHandle>> m_handles;
+    torvik::comm::ControlInstances m_instances;
 
     // Settings-screen captions the communication-status line is made of.
     QString m_baudCaption;

@@ -81,6 +81,10 @@ bool CommPort::open() {
             record.ownerPid = static_cast<std::uint32_t>(currentProcessId());
             allowDescriptorSharing();
             access.write(record);
+            // Still under the port lock: once the record names this owner, guests attach and
+            // send, and a purge after unlocking could discard one of their frames.
+            for (int attempt = 0; attempt < 3 && !purge(PurgeKind::All); ++attempt) {
+            }
         }
     }
     if (!ok) {
@@ -88,8 +92,6 @@ bool CommPort::open() {
         return false;
     }
     startHostThread();
-    for (int attempt = 0; attempt < 3 && !purge(PurgeKind::All); ++attempt) {
-    }
     return true;
 }
 

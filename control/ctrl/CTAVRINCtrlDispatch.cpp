@@ -347,7 +347,11 @@ Status CTAVRINCtrl::dispatchProperty(DispId id, InvokeKind kind, std::span<const
 
 Status CTAVRINCtrl::dispatchData(DispId id, InvokeKind kind, std::span<const Variant> args,
                                  Variant& result) {
-    const DataMember& member = *dataMember(id);
+    const DataMember* found = dataMember(id);
+    if (found == nullptr) {
+        return automation::platformError(automation::kErrMemberNotFound);
+    }
+    const DataMember& member = *found;
     bool write = false;
     switch (member.access) {
     case Access::Property:

@@ -144,7 +144,11 @@ void PortsFolder::unlink(int number) {
     std::filesystem::remove(m_path + "/" + portName(number), ignored);
 }
 
-Helper::Helper(const std::string& prefix, int number, const std::string& settings) {
+Helper::Helper(const std::string& prefix, int number, const std::string& settings)
+    : Helper(TAVRIN_COMMPORT_HELPER, prefix, number, settings) {}
+
+Helper::Helper(const std::string& program, const std::string& prefix, int number,
+               const std::string& settings) {
     int toChild[2];
     int fromChild[2];
     if (::pipe2(toChild, O_CLOEXEC) != 0 || ::pipe2(fromChild, O_CLOEXEC) != 0) {
@@ -155,7 +159,7 @@ Helper::Helper(const std::string& prefix, int number, const std::string& setting
     posix_spawn_file_actions_adddup2(&actions, toChild[0], 0);
     posix_spawn_file_actions_adddup2(&actions, fromChild[1], 1);
     const std::string numberText = std::to_string(number);
-    std::string path = TAVRIN_COMMPORT_HELPER;
+    std::string path = program;
     char* argv[] = {path.data(), const_cast<char*>(prefix.c_str()),
                     const_cast<char*>(numberText.c_str()), const_cast<char*>(settings.c_str()),
                     nullptr};

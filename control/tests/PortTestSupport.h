@@ -58,11 +58,14 @@ private:
     std::string m_prefix;
 };
 
-// A child process running the commport helper: one command per line in, one answer per
-// line out (see commport_helper.cpp).
+// A child process running the commport helper (or another helper program): one command per
+// line in, one answer per line out (see commport_helper.cpp).
 class Helper {
 public:
     Helper(const std::string& prefix, int number, const std::string& settings);
+    // Another helper program speaking the same line protocol.
+    Helper(const std::string& program, const std::string& prefix, int number,
+           const std::string& settings);
     ~Helper();
     Helper(const Helper&) = delete;
     Helper& operator=(const Helper&) = delete;

@@ -1,14 +1,14 @@
 #include "screens/comm/LayoutHelpers.h"
 
+#include "screens/CaptionLabel.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QEvent>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -19,31 +19,9 @@ int charsWide(const QWidget& w, int chars) {
     return w.fontMetrics().horizontalAdvance(QLatin1Char('0')) * chars;
 }
 
-// Clicking the caption label of a text-less box works the box, as the operator expects.
-class LabelClick : public QObject {
-public:
-    LabelClick(QLabel* label, QAbstractButton* box) : QObject(label), m_box(box) {
-        label->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonRelease && m_box->isEnabled() &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            m_box->click();
-            m_box->setFocus(Qt::MouseFocusReason);
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    QAbstractButton* m_box;
-};
-
 void pair(QAbstractButton* box, QLabel* label) {
     label->setBuddy(box);
-    new LabelClick(label, box); // owned by the label
+    makeCaption(*label, *box);
 }
 
 } // namespace

@@ -3,9 +3,9 @@
 #include "config/ProgramValues.h"
 #include "runtime/Format.h"
 #include "runtime/NumericText.h"
+#include "screens/Quietly.h"
 #include "screens/comm/FieldRules.h"
 #include "screens/comm/LayoutHelpers.h"
-#include "screens/comm/Quietly.h"
 #include "screens/comm/SelectionRule.h"
 #include "screens/frmComm.h"
 
@@ -20,7 +20,6 @@
 
 namespace torvik::screens {
 
-using comm::quietly;
 using mdlFileMgr::programValues;
 
 namespace {

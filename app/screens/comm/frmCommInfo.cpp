@@ -1,8 +1,8 @@
 // The information tab of the main screen: load, the load-cell list, selection and option boxes.
 #include "config/ProgramValues.h"
+#include "screens/Quietly.h"
 #include "screens/comm/FieldRules.h"
 #include "screens/comm/LayoutHelpers.h"
-#include "screens/comm/Quietly.h"
 #include "screens/comm/SelectionRule.h"
 #include "screens/frmComm.h"
 
@@ -15,7 +15,6 @@
 
 namespace torvik::screens {
 
-using comm::quietly;
 using mdlFileMgr::programValues;
 
 void frmComm::connectInfoTab() {

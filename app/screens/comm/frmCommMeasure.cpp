@@ -1,7 +1,7 @@
 // The measurement tab of the main screen: load, selection and option boxes.
 #include "config/ProgramValues.h"
+#include "screens/Quietly.h"
 #include "screens/comm/LayoutHelpers.h"
-#include "screens/comm/Quietly.h"
 #include "screens/comm/SelectionRule.h"
 #include "screens/frmComm.h"
 
@@ -12,7 +12,6 @@
 
 namespace torvik::screens {
 
-using comm::quietly;
 using mdlFileMgr::programValues;
 
 void frmComm::connectMeasureTab() {

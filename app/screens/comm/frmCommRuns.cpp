@@ -1,14 +1,14 @@
 // Start, Stop, Clear, save and assign on the main screen's tabs, and the timer that brings
 // Start back one second after a stop.
+#include "comm/ErrorLog.h"
 #include "comm/ProcessPriority.h"
 #include "config/Logger.h"
 #include "config/ProgramValues.h"
-#include "screens/comm/Quietly.h"
+#include "screens/Quietly.h"
 #include "screens/frmComm.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +20,6 @@
 
 namespace torvik::screens {
 
-using comm::quietly;
 using mdlFileMgr::programValues;
 
 namespace {
@@ -63,9 +62,7 @@ void frmComm::startClicked(int tab) {
         return;
     }
     m_run.abort = false;
-    const QString dataFolder = programValues().setting.DirName;
-    if (!dataFolder.isEmpty())
-        QFile::remove(QDir(dataFolder).filePath(QStringLiteral("error_log.txt")));
+    QFile::remove(torvik::comm::errorLogPath(programValues().setting.DirName));
     m_run.received.fill(true);
     torvik::comm::raiseToRealTimePriority();
     try {

@@ -6,9 +6,9 @@
 #include "runtime/Format.h"
 #include "runtime/NumericText.h"
 #include "screens/MessageBox.h"
+#include "screens/Quietly.h"
 #include "screens/comm/FieldRules.h"
 #include "screens/comm/LayoutHelpers.h"
-#include "screens/comm/Quietly.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,7 +20,6 @@
 
 namespace torvik::screens {
 
-using comm::quietly;
 using mdlFileMgr::programValues;
 
 namespace {

@@ -5,6 +5,7 @@
 #include "ScreenFixture.h"
 #include "config/PrivateProfile.h"
 #include "screens/frmComm.h"
+#include "screens/frmMain.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -145,7 +146,11 @@ private slots:
         f.find<QCheckBox>(QStringLiteral("chkSelect_2"))->setChecked(false);
         QCOMPARE(screen.runState().selection, (std::vector<std::int16_t>{0}));
 
-        programValues().serialNo[1] = QStringLiteral("777");
+        // The registration screen's box decides, not the table it copies into.
+        f.screens()
+            .main()
+            .findChild<QLineEdit*>(QStringLiteral("txtSerialNo_1"))
+            ->setText(QStringLiteral("777"));
         screen.hide();
         screen.show();
         QVERIFY(row1->isEnabled());

@@ -8,9 +8,12 @@
 #include <fstream>
 #include <poll.h>
 #include <sstream>
+#include <string_view>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace dlcsim::test {
 namespace {
@@ -23,6 +26,24 @@ struct Spawned {
 };
 
 Spawned spawn(const std::vector<std::string>& argv, const std::string& portsFolder) {
+    // Everything the child needs is built before fork: a test process may have other threads,
+    // and the child may only make async-signal-safe calls until exec.
+    std::vector<char*> args;
+    for (const std::string& a : argv) {
+        args.push_back(const_cast<char*>(a.c_str()));
+    }
+    args.push_back(nullptr);
+    const std::string portsVariable = "TAVRIN_PORTS=" + portsFolder;
+    std::vector<char*> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        if (portsFolder.empty() || std::string_view(*e).substr(0, 13) != "TAVRIN_PORTS=") {
+            env.push_back(*e);
+        }
+    }
+    if (!portsFolder.empty()) {
+        env.push_back(const_cast<char*>(portsVariable.c_str()));
+    }
+    env.push_back(nullptr);
     int pipeFds[2];
     if (pipe2(pipeFds, O_CLOEXEC) != 0) {
         return {};
@@ -33,15 +54,7 @@ Spawned spawn(const std::vector<std::string>& argv, const std::string& portsFold
         if (portsFolder.empty()) {
             dup2(pipeFds[1], STDERR_FILENO); // a master's error messages count as its output
         }
-        if (!portsFolder.empty()) {
-            setenv("TAVRIN_PORTS", portsFolder.c_str(), 1);
-        }
-        std::vector<char*> args;
-        for (const std::string& a : argv) {
-            args.push_back(const_cast<char*>(a.c_str()));
-        }
-        args.push_back(nullptr);
-        execvp(args[0], args.data());
+        execvpe(args[0], args.data(), env.data());
         _exit(127);
     }
     close(pipeFds[1]);
@@ -109,14 +122,25 @@ Finished runProgram(const std::vector<std::string>& argv, std::chrono::milliseco
     return f;
 }
 
-Simulator::Simulator(std::vector<std::string> args) {
-    char root[] = "/tmp/dlcsim-test-XXXXXX";
-    if (mkdtemp(root) == nullptr) {
-        return;
+Simulator::Simulator(std::vector<std::string> args, Placement where) : m_where(std::move(where)) {
+    if (m_where.portsFolder.empty() || m_where.logPath.empty()) {
+        char root[] = "/tmp/dlcsim-test-XXXXXX";
+        if (mkdtemp(root) == nullptr) {
+            return;
+        }
+        m_root = root;
     }
-    m_root = root;
-    args.insert(args.begin(), {DLCSIM_PATH, "--link", "COM5", "--log", logPath()});
-    const Spawned s = spawn(args, m_root + "/ports");
+    if (m_where.portsFolder.empty()) {
+        m_where.portsFolder = m_root + "/ports";
+    }
+    if (m_where.linkName.empty()) {
+        m_where.linkName = "COM5";
+    }
+    if (m_where.logPath.empty()) {
+        m_where.logPath = m_root + "/frames.log";
+    }
+    args.insert(args.begin(), {DLCSIM_PATH, "--link", m_where.linkName, "--log", m_where.logPath});
+    const Spawned s = spawn(args, m_where.portsFolder);
     m_pid = s.pid;
     m_out = s.out;
     std::string text;

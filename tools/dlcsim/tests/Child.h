@@ -18,26 +18,35 @@ struct Finished {
 Finished runProgram(const std::vector<std::string>& argv,
                     std::chrono::milliseconds deadline = std::chrono::seconds(20));
 
-// A running dlcsim with its own ports folder, serving the link COM5 there.
+// Where a simulator puts its link and frame log. Empty fields: a fresh temporary folder of its
+// own (removed with it), the link COM5 and frames.log there.
+struct Placement {
+    std::string portsFolder;
+    std::string linkName;
+    std::string logPath;
+};
+
+// A running dlcsim serving a link in a ports folder.
 class Simulator {
 public:
-    explicit Simulator(std::vector<std::string> args);
+    explicit Simulator(std::vector<std::string> args, Placement where = {});
     ~Simulator();
     Simulator(const Simulator&) = delete;
     Simulator& operator=(const Simulator&) = delete;
 
     bool ready() const { return !m_pts.empty(); }
     const std::string& readyLine() const { return m_readyLine; }
-    std::string link() const { return m_root + "/ports/COM5"; }
+    std::string link() const { return m_where.portsFolder + "/" + m_where.linkName; }
     const std::string& pts() const { return m_pts; }
-    std::string logPath() const { return m_root + "/frames.log"; }
+    const std::string& logPath() const { return m_where.logPath; }
     std::string log() const;
 
     // Sends `signal` and collects the rest of its output until it exits.
     Finished stop(int signal);
 
 private:
-    std::string m_root; // the ports folder and the frame log live here
+    std::string m_root; // a folder of its own, when the placement left one to choose
+    Placement m_where;
     pid_t m_pid = -1;
     int m_out = -1;
     std::string m_readyLine;

@@ -1,0 +1,112 @@
+#include "engine/RunTransaction.h"
+
+#include "engine/StopSignal.h"
+#include "frame/Reception.h"
+#include "frame/ReplyResult.h"
+#include "tavrin/TavrinEnums.h"
+
+#include <array>
+#include <chrono>
+#include <cstddef>
+
+namespace tavrin {
+namespace {
+
+using Clock = CommPort::Clock;
+
+// A whole reply in one read where the driver has it; the codec still takes it byte by byte.
+constexpr std::size_t kReadChunk = 256;
+
+std::uint16_t asResult(int value) {
+    return static_cast<std::uint16_t>(value);
+}
+
+TransactionOutcome lost() {
+    // The port went away under the transaction: what a port that cannot be opened reports.
+    return {RES_AX_COMM_OPEN, true};
+}
+
+TransactionOutcome writeFailed(CommPort& port) {
+    // Whatever part of the frame is still queued must not reach the line after the next one.
+    port.purge(PurgeKind::Transmit);
+    return {RES_AX_COMM_WRITE, false};
+}
+
+} // namespace
+
+TransactionOutcome RunTransaction(CommPort& port, const Transaction& transaction,
+                                  frame::CodecState& codec, DataArea& data, std::int16_t& memQty,
+                                  int stopFd) {
+    // A port without modem lines (a pseudo-terminal, a two-wire adapter) refuses this, and a
+    // dead one fails the write: no reason to give up here.
+    port.setModemLine(ModemLine::Dtr, true);
+    // No transmit purge before the frame: the previous frame on the shared device, a
+    // broadcast that needs no reply above all, may still be leaving, and a purge would cut
+    // it. A failed write purges what it left itself.
+
+    frame::Request request = frame::buildRequest(transaction.request, data.bytes(), codec);
+    if (request.result != RES_AX_SUCCESS || !request.frame) {
+        return {asResult(request.result), false};
+    }
+    if (request.memQty) {
+        memQty = *request.memQty;
+    }
+    frame::ModbusFrame& frame = *request.frame;
+    const std::chrono::milliseconds timeout(transaction.timeoutTrans);
+
+    // Silence first, then the receive purge: whatever a late slave sent while we waited is
+    // dropped instead of being taken for the start of this reply.
+    port.waitForLineSilence();
+    port.purge(PurgeKind::Receive);
+
+    const auto bytes = std::as_bytes(frame.bytes());
+    const IoResult written = port.writeAll(bytes, Clock::now() + timeout);
+    if (written.status == IoStatus::HangUp) {
+        return lost();
+    }
+    if (written.status != IoStatus::Ok || written.bytes != bytes.size()) {
+        return writeFailed(port);
+    }
+
+    frame.Reset();
+    if (request.node == 0) {
+        return {RES_AX_SUCCESS, false};
+    }
+
+    // One budget for the whole reply, from the end of the write; never restarted per byte.
+    const auto deadline = Clock::now() + timeout;
+    std::array<std::byte, kReadChunk> buffer{};
+    for (;;) {
+        if (isSignalled(stopFd)) {
+            return {RES_AX_TERMINATION_REQUESTED, false};
+        }
+        const IoResult got = port.readSome(buffer, deadline, stopFd);
+        for (std::size_t i = 0; i < got.bytes; ++i) {
+            if (frame::acceptByte(frame, std::to_integer<std::uint8_t>(buffer[i]))) {
+                return {asResult(frame::concludeReply(request.reply, frame, data.bytes(), memQty)),
+                        false};
+            }
+        }
+        switch (got.status) {
+        case IoStatus::Ok:
+            break;
+        case IoStatus::TimedOut:
+            // The port's own bound for one read can end a read before the reply timer does.
+            if (Clock::now() >= deadline) {
+                return {
+                    asResult(frame::concludeTimeout(request.reply, frame, data.bytes(), memQty)),
+                    false};
+            }
+            break;
+        case IoStatus::Cancelled:
+            return {RES_AX_TERMINATION_REQUESTED, false};
+        case IoStatus::HangUp:
+        case IoStatus::Failed:
+            // A read that fails at once would fail again at once: retrying would spin until
+            // the timer ran out and then blame the slave.
+            return lost();
+        }
+    }
+}
+
+} // namespace tavrin
