@@ -12,6 +12,7 @@
 #include "config/ProgramValues.h"
 #include "config/SettingsFile.h"
 #include "runtime/NumericText.h"
+#include "screens/FieldWatcher.h"
 #include "screens/Placement.h"
 #include "screens/Quietly.h"
 #include "screens/ScreenSet.h"
@@ -49,7 +50,7 @@ constexpr std::size_t kDisconnectingMessage = 13; // MESSAGE key "12"
 
 } // namespace
 
-frmComm::frmComm(ScreenSet& screens) : m_screens(screens) {
+frmComm::frmComm(ScreenSet& screens) : m_screens(screens), m_fields(new FieldWatcher(this)) {
     setObjectName(QStringLiteral("frmComm"));
     setWindowTitle(QStringLiteral("通信"));
     m_menu = buildCommonMenu(*menuBar());

@@ -26,6 +26,7 @@ class TavrinHost;
 
 namespace torvik::screens {
 
+class FieldWatcher;
 class ScreenSet;
 
 class frmComm : public QMainWindow {
@@ -160,6 +161,7 @@ private:
     void TAVRIN6_Complete(short nResult);
 
     ScreenSet& m_screens;
+    FieldWatcher* m_fields = nullptr;
     CommonMenu m_menu;
     QTabWidget* m_SSTab1 = nullptr;
     comm::MeasureTab m_measure;

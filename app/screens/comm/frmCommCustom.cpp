@@ -3,8 +3,8 @@
 #include "config/ProgramValues.h"
 #include "runtime/Format.h"
 #include "runtime/NumericText.h"
+#include "screens/FieldWatcher.h"
 #include "screens/Quietly.h"
-#include "screens/comm/FieldRules.h"
 #include "screens/comm/LayoutHelpers.h"
 #include "screens/comm/SelectionRule.h"
 #include "screens/frmComm.h"
@@ -67,14 +67,15 @@ void frmComm::connectCustomTab() {
                 [this, row] { quietly([&] { txtAddr_Change(row); }); });
         connect(m_custom.chkSelectCustom[r], &QCheckBox::toggled, this,
                 [this, row] { quietly([&] { chkSelectCustom_Click(row); }); });
-        comm::installFieldRules(m_custom.cmbNoCustom[r], {});
-        comm::installFieldRules(m_custom.cmbMem[r], {});
-        comm::installFieldRules(m_custom.cmbLen[r], {});
-        comm::FieldRules address;
-        address.selectAllOnFocus = true;
-        address.onFocusOut = [this, row] { quietly([&] { txtAddr_LostFocus(row); }); };
-        address.onArrow = [this, row](int step) { quietly([&] { txtAddr_Arrow(row, step); }); };
-        comm::installFieldRules(m_custom.txtAddr[r], std::move(address));
+        for (QComboBox* combo : {m_custom.cmbNoCustom[r], m_custom.cmbMem[r], m_custom.cmbLen[r]})
+            m_fields->watch(*combo, {EntryKeys::Any, false});
+        FieldRules address{EntryKeys::Any, true};
+        address.left = [this, row] {
+            txtAddr_LostFocus(row);
+            return true;
+        };
+        address.arrow = [this, row](int step) { txtAddr_Arrow(row, step); };
+        m_fields->watch(*m_custom.txtAddr[r], std::move(address));
     }
     for (std::size_t i = 0; i < m_custom.chkReadCustom.size(); ++i) {
         const int index = static_cast<int>(i);

@@ -1,7 +1,7 @@
 // The information tab of the main screen: load, the load-cell list, selection and option boxes.
 #include "config/ProgramValues.h"
+#include "screens/FieldWatcher.h"
 #include "screens/Quietly.h"
-#include "screens/comm/FieldRules.h"
 #include "screens/comm/LayoutHelpers.h"
 #include "screens/comm/SelectionRule.h"
 #include "screens/frmComm.h"
@@ -20,7 +20,7 @@ using mdlFileMgr::programValues;
 void frmComm::connectInfoTab() {
     connect(m_info.cmbNo, &QComboBox::currentIndexChanged, this,
             [this] { quietly([this] { cmbNo_Click(); }); });
-    comm::installFieldRules(m_info.cmbNo, {});
+    m_fields->watch(*m_info.cmbNo, {EntryKeys::Any, false});
     for (std::size_t i = 0; i < m_info.chkSelectInfo.size(); ++i) {
         const int item = static_cast<int>(i);
         connect(m_info.chkSelectInfo[i], &QCheckBox::toggled, this,

@@ -5,9 +5,9 @@
 #include "config/ProgramValues.h"
 #include "runtime/Format.h"
 #include "runtime/NumericText.h"
+#include "screens/FieldWatcher.h"
 #include "screens/MessageBox.h"
 #include "screens/Quietly.h"
-#include "screens/comm/FieldRules.h"
 #include "screens/comm/LayoutHelpers.h"
 
 #include <QCheckBox>
@@ -35,7 +35,7 @@ void frmComm::connectTestTab() {
     auto onIndex = [this](QComboBox* combo, void (frmComm::*handler)()) {
         connect(combo, &QComboBox::currentIndexChanged, this,
                 [this, handler] { quietly([&] { (this->*handler)(); }); });
-        comm::installFieldRules(combo, {});
+        m_fields->watch(*combo, {EntryKeys::Any, false});
     };
     onIndex(m_test.cmbNoTest, &frmComm::cmbNoTest_Click);
     onIndex(m_test.cmbCom, &frmComm::cmbCom_Click);
@@ -45,19 +45,17 @@ void frmComm::connectTestTab() {
 
     connect(m_test.txtWaitTime, &QLineEdit::textChanged, this,
             [this] { quietly([this] { txtWaitTime_Change(); }); });
-    comm::FieldRules wait;
-    wait.accept = comm::Accept::Digits;
-    wait.selectAllOnFocus = true;
-    wait.onFocusOut = [this] { quietly([this] { txtWaitTime_LostFocus(); }); };
-    comm::installFieldRules(m_test.txtWaitTime, std::move(wait));
+    m_fields->watch(*m_test.txtWaitTime, {EntryKeys::Digits, true, {}, [this] {
+                                              txtWaitTime_LostFocus();
+                                              return true;
+                                          }});
 
     connect(m_test.txtCC, &QLineEdit::textChanged, this,
             [this] { quietly([this] { txtCC_Change(); }); });
-    comm::FieldRules coefficient;
-    coefficient.accept = comm::Accept::DigitsAndPoint;
-    coefficient.selectAllOnFocus = true;
-    coefficient.onFocusOut = [this] { quietly([this] { txtCC_LostFocus(); }); };
-    comm::installFieldRules(m_test.txtCC, std::move(coefficient));
+    m_fields->watch(*m_test.txtCC, {EntryKeys::DigitsAndPoint, true, {}, [this] {
+                                        txtCC_LostFocus();
+                                        return true;
+                                    }});
 
     connect(m_test.chkStatus, &QCheckBox::toggled, this,
             [this] { quietly([this] { chkStatus_Click(); }); });
