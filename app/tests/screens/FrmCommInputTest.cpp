@@ -2,6 +2,7 @@
 // option boxes (also when set from code), the format rule of the custom rows, the address,
 // wait-time and coefficient fields, Clear, Stop with its one-second lock, and saving.
 #include "ScreenFixture.h"
+#include "config/ProgramValues.h"
 #include "screens/frmComm.h"
 
 #include <QAction>
@@ -15,9 +16,9 @@
 #include <QTabWidget>
 #include <QTest>
 
-using screens2::ScreenFixture;
 using torvik::mdlFileMgr::programValues;
 using torvik::screens::frmComm;
+using torvik::screens::testing::CommFixture;
 
 namespace {
 
@@ -39,7 +40,7 @@ class FrmCommInputTest : public QObject {
 
 private slots:
     void selectionBoxesByClickAndFromCode() {
-        ScreenFixture f(2);
+        CommFixture f(2);
         frmComm& screen = f.screen();
         auto* start = f.find<QPushButton>(QStringLiteral("cmdStart"));
         auto* manual = f.find<QPushButton>(QStringLiteral("cmdManual"));
@@ -84,7 +85,7 @@ private slots:
         QFETCH(QString, single);
         QFETCH(QString, manual);
         QFETCH(QString, assign);
-        ScreenFixture f(2);
+        CommFixture f(2);
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(tab);
         auto* singleBox = f.find<QCheckBox>(single);
         auto* manualBox = f.find<QCheckBox>(manual);
@@ -103,7 +104,7 @@ private slots:
     }
 
     void measurementOptions() {
-        ScreenFixture f(0);
+        CommFixture f(0);
         auto* noSync = f.find<QCheckBox>(QStringLiteral("chkRead_1"));
         noSync->setChecked(true);
         QVERIFY(programValues().tab1.chkRead[1]); // stored at once
@@ -118,7 +119,7 @@ private slots:
     }
 
     void testLinkOptionsAndLists() {
-        ScreenFixture f(1);
+        CommFixture f(1);
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(3);
         auto& tab4 = programValues().tab4;
         f.find<QCheckBox>(QStringLiteral("chkStatus"))->setChecked(false);
@@ -176,7 +177,7 @@ private slots:
         QFETCH(QString, length);
         QFETCH(QString, enabled);
         QFETCH(bool, hexadecimal);
-        ScreenFixture f(2);
+        CommFixture f(2);
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(2);
         auto* len = f.find<QComboBox>(QStringLiteral("cmbLen_1"));
         len->setCurrentIndex(-1); // so that choosing the length below is a change
@@ -193,7 +194,7 @@ private slots:
     }
 
     void addressField() {
-        ScreenFixture f(2);
+        CommFixture f(2);
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(2);
         auto* row0 = f.find<QLineEdit>(QStringLiteral("txtAddr_0"));
         auto* row1 = f.find<QLineEdit>(QStringLiteral("txtAddr_1"));
@@ -219,7 +220,7 @@ private slots:
     }
 
     void waitTimeField() {
-        ScreenFixture f(1);
+        CommFixture f(1);
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(3);
         auto* wait = f.find<QLineEdit>(QStringLiteral("txtWaitTime"));
         typeInto(wait, QStringLiteral("5a0-0.0"));
@@ -258,7 +259,7 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(QString, shown);
         QFETCH(float, stored);
-        ScreenFixture f(1);
+        CommFixture f(1);
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(3);
         auto* cc = f.find<QLineEdit>(QStringLiteral("txtCC"));
         typeInto(cc, keys);
@@ -287,7 +288,7 @@ private slots:
         QFETCH(int, tab);
         QFETCH(QString, button);
         QFETCH(QStringList, counters);
-        ScreenFixture f(2);
+        CommFixture f(2);
         auto* tabs = f.find<QTabWidget>(QStringLiteral("SSTab1"));
         tabs->setTabVisible(3, true);
         tabs->setCurrentIndex(tab);
@@ -300,7 +301,7 @@ private slots:
     }
 
     void stopLocksTheWindowForASecond() {
-        ScreenFixture f(0);
+        CommFixture f(0);
         frmComm& screen = f.screen();
         auto* tabs = f.find<QTabWidget>(QStringLiteral("SSTab1"));
         auto* start = f.find<QPushButton>(QStringLiteral("cmdStart"));
@@ -330,7 +331,7 @@ private slots:
     }
 
     void stopWithNothingSelectedLeavesStartOff() {
-        ScreenFixture f(2);
+        CommFixture f(2);
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(2);
         for (int r = 0; r < 4; ++r)
             f.find<QCheckBox>(name("chkSelectCustom", r))->setChecked(false);
@@ -342,7 +343,7 @@ private slots:
     }
 
     void saveButtonSwitchesCaptions() {
-        ScreenFixture f(0);
+        CommFixture f(0);
         const auto& kept = programValues().kept;
         auto* save = f.find<QPushButton>(QStringLiteral("cmdSave"));
         auto* ram = f.find<QLabel>(QStringLiteral("lblRAM"));

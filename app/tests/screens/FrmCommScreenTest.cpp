@@ -4,6 +4,7 @@
 // controls made from the real library or the message when it is missing.
 #include "ScreenFixture.h"
 #include "config/PrivateProfile.h"
+#include "config/ProgramValues.h"
 #include "screens/frmComm.h"
 #include "screens/frmMain.h"
 
@@ -18,9 +19,9 @@
 #include <QTabWidget>
 #include <QTest>
 
-using screens2::ScreenFixture;
 using torvik::mdlFileMgr::programValues;
 using torvik::screens::frmComm;
+using torvik::screens::testing::CommFixture;
 
 namespace {
 
@@ -28,7 +29,7 @@ QString name(const char* base, int index) {
     return QStringLiteral("%1_%2").arg(QLatin1String(base)).arg(index);
 }
 
-void trigger(ScreenFixture& f, const char* action) {
+void trigger(CommFixture& f, const char* action) {
     auto* item = f.find<QAction>(QString::fromLatin1(action));
     QVERIFY(item != nullptr);
     item->trigger();
@@ -54,7 +55,7 @@ private slots:
         QFETCH(int, variant);
         QFETCH(int, rows);
         QFETCH(QList<bool>, tabs);
-        ScreenFixture f(variant);
+        CommFixture f(static_cast<std::int16_t>(variant));
         auto* tabWidget = f.find<QTabWidget>(QStringLiteral("SSTab1"));
         QVERIFY(tabWidget != nullptr);
         for (int t = 0; t < 4; ++t) {
@@ -71,21 +72,21 @@ private slots:
     }
 
     void loadTakesTheStoredTabValues() {
-        ScreenFixture f(2, {{"TAB1/11", "True"},
-                            {"TAB1/12", "True"},
-                            {"TAB2/0", "3"},
-                            {"TAB2/2", "False"},
-                            {"TAB2/9", "True"},
-                            {"TAB3/1", "5"},
-                            {"TAB3/9", "0"},   // row 0: coil status
-                            {"TAB3/14", "10"}, // row 1 address
-                            {"TAB3/18", "4"},
-                            {"TAB3/22", "I"},
-                            {"TAB3/7", "False"},
-                            {"TAB4/4", "2.5"},
-                            {"TAB4/COM", "5"},
-                            {"TAB4/DisplayPolarity", "False"},
-                            {"TAB4/SendDataInt", "3"}});
+        CommFixture f(2, {{"TAB1/11", "True"},
+                          {"TAB1/12", "True"},
+                          {"TAB2/0", "3"},
+                          {"TAB2/2", "False"},
+                          {"TAB2/9", "True"},
+                          {"TAB3/1", "5"},
+                          {"TAB3/9", "0"},   // row 0: coil status
+                          {"TAB3/14", "10"}, // row 1 address
+                          {"TAB3/18", "4"},
+                          {"TAB3/22", "I"},
+                          {"TAB3/7", "False"},
+                          {"TAB4/4", "2.5"},
+                          {"TAB4/COM", "5"},
+                          {"TAB4/DisplayPolarity", "False"},
+                          {"TAB4/SendDataInt", "3"}});
         // Status information shows the status boxes; manual assignment shows its button.
         QVERIFY(!f.find<QLabel>(QStringLiteral("lblStatus"))->isHidden());
         QVERIFY(!f.find<QLineEdit>(QStringLiteral("txtStatus_7"))->isHidden());
@@ -128,14 +129,14 @@ private slots:
     }
 
     void coefficientOfOneShowsAsOnePointZero() {
-        ScreenFixture f(1, {{"TAB4/4", "1"}});
+        CommFixture f(1, {{"TAB4/4", "1"}});
         QCOMPARE(f.find<QLineEdit>(QStringLiteral("txtCC"))->text(), QStringLiteral("1.0"));
         // The sign choice is shown by default, with the catalogue's three choices.
         QVERIFY(!f.find<QComboBox>(QStringLiteral("cmbPolarity"))->isHidden());
     }
 
     void unregisteredRowsCannotBeChosenUntilRegistered() {
-        ScreenFixture f(0);
+        CommFixture f(0);
         frmComm& screen = f.screen();
         // Rows 2 and 4 carry serial number "0": disabled and, after activation, unticked.
         auto* row1 = f.find<QCheckBox>(QStringLiteral("chkSelect_1"));
@@ -162,7 +163,7 @@ private slots:
     }
 
     void enableRulesAfterTabChangeAndActivation() {
-        ScreenFixture f(2);
+        CommFixture f(2);
         frmComm& screen = f.screen();
         auto* tabs = f.find<QTabWidget>(QStringLiteral("SSTab1"));
         auto* start = f.find<QPushButton>(QStringLiteral("cmdStartInfo"));
@@ -201,7 +202,7 @@ private slots:
     }
 
     void initialiseCurrentTab() {
-        ScreenFixture f(1, {{"TAB4/1", "250"}, {"TAB4/2", "True"}, {"TAB2/10", "True"}});
+        CommFixture f(1, {{"TAB4/1", "250"}, {"TAB4/2", "True"}, {"TAB2/10", "True"}});
         auto& commands = programValues().commands;
         commands.command[0] = QStringLiteral("X");
         commands.command[11] = QStringLiteral("KEPT");
@@ -232,7 +233,7 @@ private slots:
     }
 
     void initialiseCustomTabRows() {
-        ScreenFixture f(2, {{"TAB3/9", "0"}, {"TAB3/17", "7"}});
+        CommFixture f(2, {{"TAB3/9", "0"}, {"TAB3/17", "7"}});
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(2);
         trigger(f, "mnu_i1_11");
         for (int r = 0; r < 4; ++r) {
@@ -253,7 +254,7 @@ private slots:
 
     void initialiseEverything() {
         QFETCH(int, variant);
-        ScreenFixture f(variant, {{"TAB3/9", "0"}});
+        CommFixture f(static_cast<std::int16_t>(variant), {{"TAB3/9", "0"}});
         f.find<QLineEdit>(QStringLiteral("txtCount_0"))->setText(QStringLiteral("9"));
         f.find<QCheckBox>(QStringLiteral("chkRead_2"))->setChecked(true);
         f.find<QLineEdit>(QStringLiteral("txtWaitTime"))->setText(QStringLiteral("99"));
@@ -272,7 +273,7 @@ private slots:
     }
 
     void leavingForAnotherScreenKeepsTheChoices() {
-        ScreenFixture f(0);
+        CommFixture f(0);
         frmComm& screen = f.screen();
         f.find<QCheckBox>(QStringLiteral("chkSelect_2"))->setChecked(false);
         f.find<QLineEdit>(QStringLiteral("txtCount_0"))->setText(QStringLiteral("4"));
@@ -291,13 +292,13 @@ private slots:
     }
 
     void closingWritesTheSettingsFile() {
-        ScreenFixture f(2);
-        QFile::remove(f.settingsFile());
+        CommFixture f(2);
+        QFile::remove(f.settingsPath());
         f.find<QCheckBox>(QStringLiteral("chkSelect_5"))->setChecked(false);
         f.find<QCheckBox>(QStringLiteral("chkRead_1"))->setChecked(true);
         f.find<QLineEdit>(QStringLiteral("txtAddr_3"))->setText(QStringLiteral("0042"));
         f.screen().close();
-        const auto doc = torvik::config::ProfileDocument::load(f.settingsFile());
+        const auto doc = torvik::config::ProfileDocument::load(f.settingsPath());
         auto read = [&doc](const char* section, const char* key) {
             return doc.getString(QString::fromLatin1(section), QString::fromLatin1(key), u"?", 99);
         };
@@ -308,14 +309,16 @@ private slots:
         QCOMPARE(read("SERIALNO", "3"), QStringLiteral("1003"));
         QCOMPARE(read("SLAVEADDRESS", "8"), QStringLiteral("8"));
         QCOMPARE(read("SETTINGS", "Baudrate"), QStringLiteral("38400"));
+        QCOMPARE(f.programEnds, 1);
         // Closing again (the registration screen's close reaches this one) changes nothing.
-        QFile::remove(f.settingsFile());
+        QFile::remove(f.settingsPath());
         f.screen().close();
-        QVERIFY(!QFile::exists(f.settingsFile()));
+        QVERIFY(!QFile::exists(f.settingsPath()));
+        QCOMPARE(f.programEnds, 1);
     }
 
     void controlsFromTheRealLibrary() {
-        ScreenFixture f(0);
+        CommFixture f(0);
         QVERIFY(f.screen().controlsAvailable());
         // The status line names the Modbus rate and port of the settings.
         const QString line = f.find<QLabel>(QStringLiteral("lblMsgInfo"))->text();
@@ -323,7 +326,7 @@ private slots:
     }
 
     void missingLibraryIsReportedOnTheMessageLines() {
-        ScreenFixture f(0);
+        CommFixture f(0);
         f.registerLibrary(f.folder() + QStringLiteral("/nowhere/libtavrin.so"));
         frmComm& screen = f.screen();
         QVERIFY(!screen.controlsAvailable());
