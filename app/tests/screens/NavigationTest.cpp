@@ -2,7 +2,6 @@
 #include "ScreenFixture.h"
 #include "config/ProgramValues.h"
 #include "screens/HelpWindow.h"
-#include "screens/Placement.h"
 #include "screens/frmComm.h"
 #include "screens/frmMain.h"
 #include "screens/frmSetting.h"
@@ -10,10 +9,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -42,14 +44,19 @@ bool onlyShown(ScreenSet& screens, const QWidget& shown) {
 class NavigationTest : public QObject {
     Q_OBJECT
 private slots:
-    void betweenTheScreensKeepingTheirContents();
-    void initialiseEverythingFromTheSettingsScreen();
+    void roundTripKeepsEveryScreensContents();
+    void closingFromAnyScreenWritesTheSettingsFile_data();
+    void closingFromAnyScreenWritesTheSettingsFile();
+    void initialiseEverythingFromAnyScreen_data();
+    void initialiseEverythingFromAnyScreen();
     void versionBox_data();
     void versionBox();
     void help();
 };
 
-void NavigationTest::betweenTheScreensKeepingTheirContents() {
+// registration -> main -> settings -> main -> registration, through the buttons and menus an
+// operator uses; what was typed or ticked on each screen is still there when it comes back.
+void NavigationTest::roundTripKeepsEveryScreensContents() {
     ScreenFixture f;
     ScreenSet& screens = f.screens();
     frmMain& main = screens.main();
@@ -57,57 +64,142 @@ void NavigationTest::betweenTheScreensKeepingTheirContents() {
     main.move(140, 90);
     auto* serial = ScreenFixture::find<QLineEdit>(main, QStringLiteral("txtSerialNo_2"));
     serial->setText(QStringLiteral("31337"));
-    const QByteArray before = f.settingsBytes();
 
-    trigger(main, "mnu_sif1"); // registration -> settings: the file is not written
+    // The registration screen's button writes its rows before it leaves.
+    QTest::mouseClick(ScreenFixture::find<QPushButton>(main, QStringLiteral("cmdComm")),
+                      Qt::LeftButton);
+    frmComm& comm = screens.comm();
+    QVERIFY(onlyShown(screens, comm));
+    QCOMPARE(comm.pos(), main.pos());
+    QCOMPARE(f.settingsFile().getString(u"SERIALNO", u"3", u"", 20), QStringLiteral("31337"));
+    // Row 3 was "0" in the file: registered now, so it can be chosen on the measurement tab.
+    auto* row2 = ScreenFixture::find<QCheckBox>(comm, QStringLiteral("chkSelect_2"));
+    QVERIFY(row2->isEnabled());
+    auto* noSync = ScreenFixture::find<QCheckBox>(comm, QStringLiteral("chkRead_1"));
+    noSync->setChecked(true);
+    auto* tabs = ScreenFixture::find<QTabWidget>(comm, QStringLiteral("SSTab1"));
+    tabs->setCurrentIndex(1);
+    auto* cmbNo = ScreenFixture::find<QComboBox>(comm, QStringLiteral("cmbNo"));
+    cmbNo->setCurrentIndex(2);
+    const QByteArray written = f.settingsBytes();
+
+    trigger(comm, "mnu_sif1"); // main -> settings: the choices go to the shared settings
     frmSetting& setting = screens.setting();
     QVERIFY(onlyShown(screens, setting));
     QCOMPARE(setting.pos(), main.pos());
-    QCOMPARE(f.settingsBytes(), before);
-    QCOMPARE(programValues().serialNo[2], QStringLiteral("31337"));
+    QVERIFY(programValues().tab1.chkRead[1]);
+    QCOMPARE(programValues().tab2.cmbNo, 3);
     auto* txtWait = ScreenFixture::find<QLineEdit>(setting, QStringLiteral("txtWait"));
     txtWait->setText(QStringLiteral("250"));
 
-    trigger(setting, "mnu_no1"); // settings -> registration
+    QTest::mouseClick(ScreenFixture::find<QPushButton>(setting, QStringLiteral("cmdComm")),
+                      Qt::LeftButton); // settings -> main
+    QVERIFY(onlyShown(screens, comm));
+    QCOMPARE(programValues().setting.WaitTime, 250);
+    QVERIFY(noSync->isChecked());
+    QCOMPARE(tabs->currentIndex(), 1);
+    QCOMPARE(cmbNo->currentIndex(), 2);
+    QVERIFY(row2->isEnabled());
+
+    trigger(comm, "mnu_no1"); // main -> registration
     QVERIFY(onlyShown(screens, main));
     QCOMPARE(serial->text(), QStringLiteral("31337"));
-
-    trigger(main, "mnu_tx1"); // registration -> main screen, file still untouched
-    QVERIFY(onlyShown(screens, screens.comm()));
-    QCOMPARE(f.settingsBytes(), before);
-
-    switchScreen(screens.comm(), setting); // as the main screen's menu does
+    trigger(main, "mnu_sif1");
     QVERIFY(onlyShown(screens, setting));
     QCOMPARE(txtWait->text(), QStringLiteral("250"));
-    QTest::mouseClick(ScreenFixture::find<QPushButton>(setting, QStringLiteral("cmdComm")),
-                      Qt::LeftButton);
-    QVERIFY(onlyShown(screens, screens.comm()));
-    QCOMPARE(programValues().setting.WaitTime, 250);
-
-    // The registration screen's button writes its rows.
-    switchScreen(screens.comm(), main);
-    QVERIFY(onlyShown(screens, main));
-    QTest::mouseClick(ScreenFixture::find<QPushButton>(main, QStringLiteral("cmdComm")),
-                      Qt::LeftButton);
-    QVERIFY(onlyShown(screens, screens.comm()));
-    QCOMPARE(f.settingsFile().getString(u"SERIALNO", u"3", u"", 20), QStringLiteral("31337"));
+    // Only the registration screen's button wrote the file on the way.
+    QCOMPARE(f.settingsBytes(), written);
     QCOMPARE(f.messages, QStringList());
 }
 
-void NavigationTest::initialiseEverythingFromTheSettingsScreen() {
+void NavigationTest::closingFromAnyScreenWritesTheSettingsFile_data() {
+    QTest::addColumn<QString>("screen");
+    QTest::newRow("registration") << "frmMain";
+    QTest::newRow("settings") << "frmSetting";
+    QTest::newRow("main") << "frmComm";
+}
+
+// Whichever screen is closed, the file gets every screen's values, the main screen's tabs
+// included once it has been opened, and the program ends once.
+void NavigationTest::closingFromAnyScreenWritesTheSettingsFile() {
+    QFETCH(QString, screen);
     ScreenFixture f;
-    frmSetting& setting = f.screens().setting();
-    QVERIFY(ScreenFixture::showActive(setting));
+    ScreenSet& screens = f.screens();
+    frmMain& main = screens.main();
+    QVERIFY(ScreenFixture::showActive(main));
+    ScreenFixture::find<QLineEdit>(main, QStringLiteral("txtSerialNo_3"))
+        ->setText(QStringLiteral("4242"));
+    trigger(main, "mnu_tx1");
+    frmComm& comm = screens.comm();
+    ScreenFixture::find<QCheckBox>(comm, QStringLiteral("chkRead_2"))->setChecked(true);
+    trigger(comm, "mnu_sif1");
+    frmSetting& setting = screens.setting();
+    ScreenFixture::find<QLineEdit>(setting, QStringLiteral("txtWait"))
+        ->setText(QStringLiteral("250"));
+    QWidget* closing = &setting;
+    if (screen == u"frmMain") {
+        trigger(setting, "mnu_no1");
+        closing = &main;
+    } else if (screen == u"frmComm") {
+        trigger(setting, "mnu_tx1");
+        closing = &comm;
+    }
+    QVERIFY(onlyShown(screens, *closing));
+    QFile::remove(f.settingsPath());
+
+    QVERIFY(closing->close());
+    QCOMPARE(f.programEnds, 1);
+    const auto file = f.settingsFile();
+    QCOMPARE(file.getString(u"SERIALNO", u"4", u"", 20), QStringLiteral("4242"));
+    QCOMPARE(file.getString(u"SETTINGS", u"WaitTime", u"", 20), QStringLiteral("250"));
+    QCOMPARE(file.getString(u"TAB1", u"11", u"", 20), QStringLiteral("True"));
+    QCOMPARE(f.messages, QStringList());
+}
+
+void NavigationTest::initialiseEverythingFromAnyScreen_data() {
+    QTest::addColumn<QString>("screen");
+    QTest::newRow("registration") << "frmMain";
+    QTest::newRow("settings") << "frmSetting";
+    QTest::newRow("main") << "frmComm";
+}
+
+// The same reset from every screen; only the registration screen leaves the main screen's
+// communication-status line as it was.
+void NavigationTest::initialiseEverythingFromAnyScreen() {
+    QFETCH(QString, screen);
+    ScreenFixture f;
+    ScreenSet& screens = f.screens();
+    QWidget* from = nullptr;
+    if (screen == u"frmMain")
+        from = &screens.main();
+    else if (screen == u"frmSetting")
+        from = &screens.setting();
+    else
+        from = &screens.comm();
+    QVERIFY(ScreenFixture::showActive(*from));
+    frmComm& comm = screens.comm();
+    auto* row0 = ScreenFixture::find<QCheckBox>(comm, QStringLiteral("chkSelect_0"));
+    auto* status = ScreenFixture::find<QLabel>(comm, QStringLiteral("lblMsgInfo"));
+    status->setText(QStringLiteral("before"));
+    auto* txtWait = ScreenFixture::find<QLineEdit>(screens.setting(), QStringLiteral("txtWait"));
+    txtWait->setText(QStringLiteral("250"));
     auto& values = programValues();
     values.commands.command[1] = QStringLiteral("from the file");
-    trigger(setting, "mnu_i1_12");
-    const frmMain& main = f.screens().main();
-    for (int k = 0; k < 4; ++k)
-        QCOMPARE(main.serialNumberText(k), QStringLiteral("0"));
+
+    trigger(*from, "mnu_i1_12");
+    for (int k = 0; k < 4; ++k) {
+        QCOMPARE(screens.main().serialNumberText(k), QStringLiteral("0"));
+        QCOMPARE(ScreenFixture::find<QLineEdit>(screens.main(),
+                                                QStringLiteral("txtSlaveAddress_%1").arg(k))
+                     ->text(),
+                 QString::number(k + 1));
+    }
+    QCOMPARE(txtWait->text(), QStringLiteral("100"));
+    QVERIFY(!row0->isEnabled());
+    QVERIFY(!row0->isChecked());
     QCOMPARE(values.commands.command[1], QStringLiteral("SRB1"));
-    QCOMPARE(values.setting.TimeOut, 500);
-    QVERIFY(setting.isVisible());
-    QVERIFY(!main.isVisible());
+    QCOMPARE(status->text() == u"before", screen == u"frmMain");
+    QVERIFY(from->isVisible()); // the command stays on its screen
     QCOMPARE(f.messages, QStringList());
 }
 
@@ -115,13 +207,15 @@ void NavigationTest::versionBox_data() {
     QTest::addColumn<QString>("screen");
     QTest::newRow("registration") << "frmMain";
     QTest::newRow("settings") << "frmSetting";
+    QTest::newRow("main") << "frmComm";
 }
 
 void NavigationTest::versionBox() {
     QFETCH(QString, screen);
     ScreenFixture f;
-    QWidget& from = screen == u"frmMain" ? static_cast<QWidget&>(f.screens().main())
-                                         : static_cast<QWidget&>(f.screens().setting());
+    QWidget& from = screen == u"frmMain"      ? static_cast<QWidget&>(f.screens().main())
+                    : screen == u"frmSetting" ? static_cast<QWidget&>(f.screens().setting())
+                                              : static_cast<QWidget&>(f.screens().comm());
     QVERIFY(ScreenFixture::showActive(from));
     from.move(200, 150);
     QPoint shownAt;
@@ -166,6 +260,9 @@ void NavigationTest::help() {
     trigger(f.screens().setting(), "mnu_h1");
     QVERIFY(window->isVisible());
     QVERIFY(text->toPlainText().contains(QStringLiteral("missing")));
+    window->close();
+    trigger(f.screens().comm(), "mnu_h1");
+    QVERIFY(window->isVisible());
     QCOMPARE(f.messages, QStringList());
 }
 
