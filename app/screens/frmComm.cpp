@@ -551,22 +551,12 @@ void frmComm::resetAll(bool refreshCommStatus) {
     quietly([&] {
         if (refreshCommStatus)
             DLC_CommStatusDisplay();
+        resetTab(Measure);
         // Every serial number is "0" now: no row can be chosen until one is registered.
-        for (int k = 0; k < rowCount(); ++k) {
-            const auto i = static_cast<std::size_t>(k);
-            m_measure.chkSelect[i]->setChecked(false);
-            m_measure.chkSelect[i]->setEnabled(false);
-            m_measure.txtData[i]->clear();
-            m_measure.txtStatus[i]->clear();
-            m_measure.txtCount[i]->setText(QStringLiteral("0"));
-        }
-        for (QCheckBox* box : m_measure.chkRead)
-            box->setChecked(false);
-        m_measure.run.txtOK->setText(QStringLiteral("0"));
-        m_measure.run.txtError->setText(QStringLiteral("0"));
+        for (int k = 0; k < rowCount(); ++k)
+            m_measure.chkSelect[static_cast<std::size_t>(k)]->setEnabled(false);
         resetTab(Info);
-        resetTab(Test);
-        mdlFileMgr::CommandInit(programValues());
+        resetTab(Test); // rebuilds the command table as well
         if (programValues().ProgramVariant == 2)
             resetTab(Custom);
     });

@@ -95,14 +95,7 @@ QWidget* buildInfoTab(InfoTab& t) {
     addRunColumn(*column, t.run);
     column->addStretch(1);
 
-    auto* body = new QHBoxLayout;
-    body->addLayout(rows, 3);
-    body->addSpacing(16);
-    body->addLayout(column, 2);
-
-    auto* layout = new QVBoxLayout(page);
-    layout->addLayout(body, 1);
-    layout->addWidget(t.run.lblMsg);
+    layOutRowsBesideColumn(*page, rows, column, t.run.lblMsg);
     return page;
 }
 

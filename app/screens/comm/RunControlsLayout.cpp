@@ -3,6 +3,7 @@
 #include "screens/comm/LayoutHelpers.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -63,6 +64,18 @@ void addRunColumn(QVBoxLayout& column, const RunControls& run, QLabel* lblErrorN
         saving->addWidget(run.lblRAM, 1);
         column.addLayout(saving);
     }
+}
+
+void layOutRowsBesideColumn(QWidget& page, QLayout* rows, QVBoxLayout* column,
+                            QLabel* messageLine) {
+    auto* body = new QHBoxLayout;
+    body->addLayout(rows, 3);
+    body->addSpacing(16);
+    body->addLayout(column, 2);
+
+    auto* layout = new QVBoxLayout(&page);
+    layout->addLayout(body, 1);
+    layout->addWidget(messageLine);
 }
 
 } // namespace torvik::screens::comm

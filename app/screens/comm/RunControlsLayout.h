@@ -7,6 +7,7 @@
 #include <QString>
 
 class QBoxLayout;
+class QLayout;
 class QVBoxLayout;
 
 namespace torvik::screens::comm {
@@ -17,5 +18,8 @@ void makeRunControls(QWidget* page, const QString& suffix, bool saveAndAssign, R
 
 // Lays them out as a column: counters, then the buttons, then the saving captions.
 void addRunColumn(QVBoxLayout& column, const RunControls& run, QLabel* lblErrorNote = nullptr);
+
+// The page of a tab whose rows stand left of its run column, the message line below both.
+void layOutRowsBesideColumn(QWidget& page, QLayout* rows, QVBoxLayout* column, QLabel* messageLine);
 
 } // namespace torvik::screens::comm

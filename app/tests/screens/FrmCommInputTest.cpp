@@ -18,22 +18,7 @@
 
 using torvik::mdlFileMgr::programValues;
 using torvik::screens::frmComm;
-using torvik::screens::testing::CommFixture;
-
-namespace {
-
-QString name(const char* base, int index) {
-    return QStringLiteral("%1_%2").arg(QLatin1String(base)).arg(index);
-}
-
-// Types into a field the way an operator does: click into it, then the keys.
-void typeInto(QLineEdit* field, const QString& keys) {
-    field->setFocus(Qt::MouseFocusReason);
-    field->selectAll();
-    QTest::keyClicks(field, keys);
-}
-
-} // namespace
+using namespace torvik::screens::testing;
 
 class FrmCommInputTest : public QObject {
     Q_OBJECT
@@ -54,7 +39,7 @@ private slots:
         QVERIFY(start->isEnabled());
 
         for (int k : {0, 2, 5, 6, 7})
-            f.find<QCheckBox>(name("chkSelect", k))->setChecked(false);
+            f.find<QCheckBox>(indexedName("chkSelect", k))->setChecked(false);
         QVERIFY(screen.runState().selection.empty());
         QVERIFY(!start->isEnabled());
         QVERIFY(!manual->isEnabled());
@@ -113,7 +98,7 @@ private slots:
         f.find<QCheckBox>(QStringLiteral("chkRead_2"))->setChecked(true);
         QVERIFY(!f.find<QLabel>(QStringLiteral("lblStatus"))->isHidden());
         for (int k = 0; k < 4; ++k)
-            QVERIFY(!f.find<QLineEdit>(name("txtStatus", k))->isHidden());
+            QVERIFY(!f.find<QLineEdit>(indexedName("txtStatus", k))->isHidden());
         // Rows beyond the variant's stay hidden.
         QVERIFY(f.find<QLineEdit>(QStringLiteral("txtStatus_4"))->isHidden());
     }
@@ -185,7 +170,7 @@ private slots:
         f.find<QComboBox>(QStringLiteral("cmbMem_1"))->setCurrentIndex(kind);
         len->setCurrentIndex(len->findText(length));
         for (int k = 0; k < 4; ++k) {
-            auto* option = f.find<QRadioButton>(name("optFormat", 4 + k));
+            auto* option = f.find<QRadioButton>(indexedName("optFormat", 4 + k));
             QCOMPARE(option->isEnabled(), enabled.at(k) == QLatin1Char('1'));
             QCOMPARE(option->isChecked(), k == 0 && hexadecimal);
         }
@@ -201,7 +186,7 @@ private slots:
         auto* row3 = f.find<QLineEdit>(QStringLiteral("txtAddr_3"));
         f.find<QRadioButton>(QStringLiteral("optFormat_5"))->setChecked(true);
 
-        typeInto(row1, QStringLiteral("12"));
+        typeInto(*row1, QStringLiteral("12"));
         // A change on a register row selects hexadecimal.
         QVERIFY(f.find<QRadioButton>(QStringLiteral("optFormat_4"))->isChecked());
         QTest::keyClick(row1, Qt::Key_Up);
@@ -223,7 +208,7 @@ private slots:
         CommFixture f(1);
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(3);
         auto* wait = f.find<QLineEdit>(QStringLiteral("txtWaitTime"));
-        typeInto(wait, QStringLiteral("5a0-0.0"));
+        typeInto(*wait, QStringLiteral("5a0-0.0"));
         QCOMPARE(wait->text(), QStringLiteral("5000")); // only digits get in
         QCOMPARE(programValues().tab4.txtWaitTime, 5000);
         QTest::keyClick(wait, Qt::Key_Return);
@@ -233,7 +218,7 @@ private slots:
         QVERIFY(f.messages.isEmpty());
 
         // Emptying the field is reported and the focus stays; nothing is stored.
-        typeInto(wait, QString());
+        typeInto(*wait, QString());
         QTest::keyClick(wait, Qt::Key_Backspace);
         QCOMPARE(f.messages, QStringList{programValues().messages[5]});
         QVERIFY(!f.messages.first().isEmpty());
@@ -262,7 +247,7 @@ private slots:
         CommFixture f(1);
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(3);
         auto* cc = f.find<QLineEdit>(QStringLiteral("txtCC"));
-        typeInto(cc, keys);
+        typeInto(*cc, keys);
         f.find<QLineEdit>(QStringLiteral("txtWaitTime"))->setFocus();
         QCOMPARE(cc->text(), shown);
         QCOMPARE(programValues().tab4.txtCC, stored);
@@ -334,7 +319,7 @@ private slots:
         CommFixture f(2);
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(2);
         for (int r = 0; r < 4; ++r)
-            f.find<QCheckBox>(name("chkSelectCustom", r))->setChecked(false);
+            f.find<QCheckBox>(indexedName("chkSelectCustom", r))->setChecked(false);
         auto* stop = f.find<QPushButton>(QStringLiteral("cmdStopCustom"));
         stop->setEnabled(true);
         QTest::mouseClick(stop, Qt::LeftButton);

@@ -21,21 +21,7 @@
 
 using torvik::mdlFileMgr::programValues;
 using torvik::screens::frmComm;
-using torvik::screens::testing::CommFixture;
-
-namespace {
-
-QString name(const char* base, int index) {
-    return QStringLiteral("%1_%2").arg(QLatin1String(base)).arg(index);
-}
-
-void trigger(CommFixture& f, const char* action) {
-    auto* item = f.find<QAction>(QString::fromLatin1(action));
-    QVERIFY(item != nullptr);
-    item->trigger();
-}
-
-} // namespace
+using namespace torvik::screens::testing;
 
 class FrmCommScreenTest : public QObject {
     Q_OBJECT
@@ -65,8 +51,8 @@ private slots:
         QCOMPARE(tabWidget->currentIndex(), 0);
         for (int k = 0; k < 8; ++k) {
             for (const char* control : {"chkSelect", "txtData", "txtCount"})
-                QCOMPARE(f.find<QWidget>(name(control, k))->isHidden(), k >= rows);
-            QCOMPARE(f.find<QLabel>(name("lblNo", k + 1))->isHidden(), k >= rows);
+                QCOMPARE(f.find<QWidget>(indexedName(control, k))->isHidden(), k >= rows);
+            QCOMPARE(f.find<QLabel>(indexedName("lblNo", k + 1))->isHidden(), k >= rows);
         }
         QCOMPARE(f.find<QComboBox>(QStringLiteral("cmbNo"))->count(), rows);
     }
@@ -109,7 +95,7 @@ private slots:
         QVERIFY(f.find<QRadioButton>(QStringLiteral("optFormat_6"))->isChecked()); // row 1 "I"
         QVERIFY(!f.find<QCheckBox>(QStringLiteral("chkSelectCustom_2"))->isChecked());
         for (int k = 0; k < 4; ++k) { // coil status: no format applies
-            auto* option = f.find<QRadioButton>(name("optFormat", k));
+            auto* option = f.find<QRadioButton>(indexedName("optFormat", k));
             QVERIFY(!option->isChecked());
             QVERIFY(!option->isEnabled());
         }
@@ -170,7 +156,7 @@ private slots:
         auto* manual = f.find<QPushButton>(QStringLiteral("cmdManualInfo"));
         // Untick every item without passing through the tick rule, as a stored state could.
         for (int i = 0; i < 8; ++i) {
-            auto* box = f.find<QCheckBox>(name("chkSelectInfo", i));
+            auto* box = f.find<QCheckBox>(indexedName("chkSelectInfo", i));
             const QSignalBlocker quiet(box);
             box->setChecked(false);
         }
@@ -209,7 +195,7 @@ private slots:
         auto* tabs = f.find<QTabWidget>(QStringLiteral("SSTab1"));
 
         tabs->setCurrentIndex(3);
-        trigger(f, "mnu_i1_11");
+        trigger(f.screen(), "mnu_i1_11");
         QCOMPARE(f.find<QComboBox>(QStringLiteral("cmbCom"))->currentIndex(), 2);
         QCOMPARE(f.find<QLineEdit>(QStringLiteral("txtWaitTime"))->text(), QStringLiteral("30"));
         QCOMPARE(programValues().tab4.txtWaitTime, 30);
@@ -224,7 +210,7 @@ private slots:
         tabs->setCurrentIndex(1);
         f.find<QCheckBox>(QStringLiteral("chkSelectInfo_3"))->setChecked(false);
         f.find<QRadioButton>(QStringLiteral("optInput_1"))->setChecked(true);
-        trigger(f, "mnu_i1_11");
+        trigger(f.screen(), "mnu_i1_11");
         QVERIFY(f.find<QCheckBox>(QStringLiteral("chkSelectInfo_3"))->isChecked());
         QVERIFY(f.find<QRadioButton>(QStringLiteral("optInput_0"))->isChecked());
         QVERIFY(!f.find<QCheckBox>(QStringLiteral("chkReadInfo_0"))->isChecked());
@@ -235,14 +221,15 @@ private slots:
     void initialiseCustomTabRows() {
         CommFixture f(2, {{"TAB3/9", "0"}, {"TAB3/17", "7"}});
         f.find<QTabWidget>(QStringLiteral("SSTab1"))->setCurrentIndex(2);
-        trigger(f, "mnu_i1_11");
+        trigger(f.screen(), "mnu_i1_11");
         for (int r = 0; r < 4; ++r) {
-            QCOMPARE(f.find<QComboBox>(name("cmbMem", r))->currentIndex(), 2);
-            QCOMPARE(f.find<QComboBox>(name("cmbLen", r))->currentText(), QStringLiteral("2"));
-            QCOMPARE(f.find<QLineEdit>(name("txtAddr", r))->text(), QStringLiteral("0001"));
-            QVERIFY(f.find<QRadioButton>(name("optFormat", 4 * r))->isChecked());
-            QVERIFY(f.find<QRadioButton>(name("optFormat", 4 * r + 1))->isEnabled());
-            QVERIFY(f.find<QCheckBox>(name("chkSelectCustom", r))->isChecked());
+            QCOMPARE(f.find<QComboBox>(indexedName("cmbMem", r))->currentIndex(), 2);
+            QCOMPARE(f.find<QComboBox>(indexedName("cmbLen", r))->currentText(),
+                     QStringLiteral("2"));
+            QCOMPARE(f.find<QLineEdit>(indexedName("txtAddr", r))->text(), QStringLiteral("0001"));
+            QVERIFY(f.find<QRadioButton>(indexedName("optFormat", 4 * r))->isChecked());
+            QVERIFY(f.find<QRadioButton>(indexedName("optFormat", 4 * r + 1))->isEnabled());
+            QVERIFY(f.find<QCheckBox>(indexedName("chkSelectCustom", r))->isChecked());
         }
     }
 
@@ -258,7 +245,7 @@ private slots:
         f.find<QLineEdit>(QStringLiteral("txtCount_0"))->setText(QStringLiteral("9"));
         f.find<QCheckBox>(QStringLiteral("chkRead_2"))->setChecked(true);
         f.find<QLineEdit>(QStringLiteral("txtWaitTime"))->setText(QStringLiteral("99"));
-        trigger(f, "mnu_i1_12");
+        trigger(f.screen(), "mnu_i1_12");
         // Every row unticked and locked until serial numbers are registered again.
         auto* row0 = f.find<QCheckBox>(QStringLiteral("chkSelect_0"));
         QVERIFY(!row0->isChecked());
@@ -277,17 +264,17 @@ private slots:
         frmComm& screen = f.screen();
         f.find<QCheckBox>(QStringLiteral("chkSelect_2"))->setChecked(false);
         f.find<QLineEdit>(QStringLiteral("txtCount_0"))->setText(QStringLiteral("4"));
-        trigger(f, "mnu_no1");
+        trigger(f.screen(), "mnu_no1");
         QVERIFY(screen.isHidden());
         QVERIFY(!programValues().tab1.chkSelect[2]);
         QVERIFY(programValues().tab1.chkSelect[0]);
         // The message lines are empty again once the screen has gone.
         QCOMPARE(f.find<QLabel>(QStringLiteral("lblMsg"))->text(), QString());
 
-        trigger(f, "mnu_tx1"); // does nothing here
+        trigger(f.screen(), "mnu_tx1"); // does nothing here
         screen.show();
         QCOMPARE(f.find<QLineEdit>(QStringLiteral("txtCount_0"))->text(), QStringLiteral("4"));
-        trigger(f, "mnu_sif1");
+        trigger(f.screen(), "mnu_sif1");
         QVERIFY(screen.isHidden());
     }
 

@@ -26,8 +26,20 @@ using torvik::mdlFileMgr::programValues;
 
 namespace {
 
-void trigger(const QWidget& screen, const char* item) {
-    ScreenFixture::find<QAction>(screen, QString::fromLatin1(item))->trigger();
+// The data of a test that runs once from each of the three screens.
+void everyScreen() {
+    QTest::addColumn<QString>("screen");
+    QTest::newRow("registration") << "frmMain";
+    QTest::newRow("settings") << "frmSetting";
+    QTest::newRow("main") << "frmComm";
+}
+
+QWidget& screenNamed(ScreenSet& screens, const QString& name) {
+    if (name == u"frmMain")
+        return screens.main();
+    if (name == u"frmSetting")
+        return screens.setting();
+    return screens.comm();
 }
 
 // Only the given screen of the three is shown.
@@ -113,10 +125,7 @@ void NavigationTest::roundTripKeepsEveryScreensContents() {
 }
 
 void NavigationTest::closingFromAnyScreenWritesTheSettingsFile_data() {
-    QTest::addColumn<QString>("screen");
-    QTest::newRow("registration") << "frmMain";
-    QTest::newRow("settings") << "frmSetting";
-    QTest::newRow("main") << "frmComm";
+    everyScreen();
 }
 
 // Whichever screen is closed, the file gets every screen's values, the main screen's tabs
@@ -157,10 +166,7 @@ void NavigationTest::closingFromAnyScreenWritesTheSettingsFile() {
 }
 
 void NavigationTest::initialiseEverythingFromAnyScreen_data() {
-    QTest::addColumn<QString>("screen");
-    QTest::newRow("registration") << "frmMain";
-    QTest::newRow("settings") << "frmSetting";
-    QTest::newRow("main") << "frmComm";
+    everyScreen();
 }
 
 // The same reset from every screen; only the registration screen leaves the main screen's
@@ -169,13 +175,7 @@ void NavigationTest::initialiseEverythingFromAnyScreen() {
     QFETCH(QString, screen);
     ScreenFixture f;
     ScreenSet& screens = f.screens();
-    QWidget* from = nullptr;
-    if (screen == u"frmMain")
-        from = &screens.main();
-    else if (screen == u"frmSetting")
-        from = &screens.setting();
-    else
-        from = &screens.comm();
+    QWidget* from = &screenNamed(screens, screen);
     QVERIFY(ScreenFixture::showActive(*from));
     frmComm& comm = screens.comm();
     auto* row0 = ScreenFixture::find<QCheckBox>(comm, QStringLiteral("chkSelect_0"));
@@ -204,18 +204,13 @@ void NavigationTest::initialiseEverythingFromAnyScreen() {
 }
 
 void NavigationTest::versionBox_data() {
-    QTest::addColumn<QString>("screen");
-    QTest::newRow("registration") << "frmMain";
-    QTest::newRow("settings") << "frmSetting";
-    QTest::newRow("main") << "frmComm";
+    everyScreen();
 }
 
 void NavigationTest::versionBox() {
     QFETCH(QString, screen);
     ScreenFixture f;
-    QWidget& from = screen == u"frmMain"      ? static_cast<QWidget&>(f.screens().main())
-                    : screen == u"frmSetting" ? static_cast<QWidget&>(f.screens().setting())
-                                              : static_cast<QWidget&>(f.screens().comm());
+    QWidget& from = screenNamed(f.screens(), screen);
     QVERIFY(ScreenFixture::showActive(from));
     from.move(200, 150);
     QPoint shownAt;

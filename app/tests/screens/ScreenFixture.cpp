@@ -5,8 +5,11 @@
 #include "config/SettingsFile.h"
 #include "screens/frmComm.h"
 
+#include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTest>
 
 namespace torvik::screens::testing {
@@ -115,6 +118,35 @@ frmComm& CommFixture::screen() {
 
 const QWidget& CommFixture::screenWidget() {
     return screen();
+}
+
+QString indexedName(const char* base, int index) {
+    return QStringLiteral("%1_%2").arg(QLatin1String(base)).arg(index);
+}
+
+void trigger(const QWidget& screen, const char* item) {
+    auto* action = screen.findChild<QAction*>(QString::fromLatin1(item));
+    QVERIFY2(action != nullptr, item);
+    action->trigger();
+}
+
+void typeInto(QLineEdit& field, const QString& keys) {
+    field.setFocus(Qt::MouseFocusReason);
+    field.selectAll();
+    QTest::keyClicks(&field, keys);
+}
+
+void typeAndLeave(QWidget& box, const QString& keys) {
+    box.setFocus(Qt::TabFocusReason);
+    auto* edit = qobject_cast<QLineEdit*>(&box);
+    if (auto* list = qobject_cast<QComboBox*>(&box))
+        edit = list->lineEdit();
+    if (edit)
+        edit->selectAll(); // a box that kept the focus after a refusal is entered again
+    if (edit && keys.isEmpty())
+        QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(&box, keys);
+    QTest::keyClick(&box, Qt::Key_Tab);
 }
 
 } // namespace torvik::screens::testing

@@ -16,6 +16,8 @@
 #include <map>
 #include <memory>
 
+class QLineEdit;
+
 namespace torvik::screens {
 class frmComm;
 }
@@ -91,5 +93,20 @@ private:
 
     frmComm* m_comm = nullptr;
 };
+
+// How the tests work the screens, as an operator does.
+
+// "chkSelect", 3 -> "chkSelect_3": the object name of an element of a control array.
+QString indexedName(const char* base, int index);
+
+// Chooses a menu item of the screen's menu bar.
+void trigger(const QWidget& screen, const char* item);
+
+// Clicks into a field (the cursor lands in it), selects its text and types the keys.
+void typeInto(QLineEdit& field, const QString& keys);
+
+// Enters a box by Tab (its text selected), types the keys (none: empties it) and leaves by Tab,
+// so that its leaving check runs.
+void typeAndLeave(QWidget& box, const QString& keys);
 
 } // namespace torvik::screens::testing
