@@ -7,13 +7,16 @@
 #include "screens/frmSetting.h"
 #include "screens/frmVersion.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -42,6 +45,28 @@ QWidget& screenNamed(ScreenSet& screens, const QString& name) {
     return screens.comm();
 }
 
+// Every caption, title, menu item, tab and list entry a screen shows.
+QStringList shownTexts(const QWidget& screen) {
+    QStringList texts{screen.windowTitle()};
+    for (const QLabel* label : screen.findChildren<QLabel*>())
+        texts << label->text();
+    for (const QAbstractButton* button : screen.findChildren<QAbstractButton*>())
+        texts << button->text();
+    for (const QGroupBox* frame : screen.findChildren<QGroupBox*>())
+        texts << frame->title();
+    for (const QMenu* menu : screen.findChildren<QMenu*>())
+        texts << menu->title();
+    for (const QAction* action : screen.findChildren<QAction*>())
+        texts << action->text();
+    for (const QTabWidget* tabs : screen.findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i)
+            texts << tabs->tabText(i);
+    for (const QComboBox* list : screen.findChildren<QComboBox*>())
+        for (int i = 0; i < list->count(); ++i)
+            texts << list->itemText(i);
+    return texts;
+}
+
 // Only the given screen of the three is shown.
 bool onlyShown(ScreenSet& screens, const QWidget& shown) {
     const QWidget* all[] = {&screens.main(), &screens.setting(), &screens.comm()};
@@ -61,6 +86,8 @@ private slots:
     void closingFromAnyScreenWritesTheSettingsFile();
     void initialiseEverythingFromAnyScreen_data();
     void initialiseEverythingFromAnyScreen();
+    void everyTextFromTheShippedCatalogue_data();
+    void everyTextFromTheShippedCatalogue();
     void versionBox_data();
     void versionBox();
     void help();
@@ -201,6 +228,26 @@ void NavigationTest::initialiseEverythingFromAnyScreen() {
     QCOMPARE(status->text() == u"before", screen == u"frmMain");
     QVERIFY(from->isVisible()); // the command stays on its screen
     QCOMPARE(f.messages, QStringList());
+}
+
+void NavigationTest::everyTextFromTheShippedCatalogue_data() {
+    QTest::addColumn<int>("variant");
+    QTest::newRow("standard") << 0;
+    QTest::newRow("-VELM") << 1;
+    QTest::newRow("-ORB") << 2;
+}
+
+// A key the catalogue lacks shows "*****": the shipped catalogue leaves none on any screen.
+void NavigationTest::everyTextFromTheShippedCatalogue() {
+    QFETCH(int, variant);
+    ScreenFixture f(static_cast<std::int16_t>(variant));
+    ScreenSet& screens = f.screens();
+    for (const QWidget* screen : std::initializer_list<const QWidget*>{
+             &screens.main(), &screens.setting(), &screens.comm()}) {
+        const QStringList missing = shownTexts(*screen).filter(QStringLiteral("*****"));
+        QVERIFY2(missing.isEmpty(),
+                 qPrintable(screen->objectName() + QStringLiteral(": ") + missing.join(u" | ")));
+    }
 }
 
 void NavigationTest::versionBox_data() {
