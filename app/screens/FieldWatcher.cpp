@@ -32,9 +32,10 @@ bool discarded(EntryKeys keys, const QKeyEvent& key) {
     const QString text = key.text();
     if (keys == EntryKeys::Any || text.isEmpty() || !text[0].isPrint())
         return false;
-    if (keys == EntryKeys::None)
+    if (keys == EntryKeys::None || text.size() != 1)
         return true;
-    return !(text.size() == 1 && text[0] >= u'0' && text[0] <= u'9');
+    const QChar c = text[0];
+    return !((c >= u'0' && c <= u'9') || (keys == EntryKeys::DigitsAndPoint && c == u'.'));
 }
 
 } // namespace
@@ -42,11 +43,13 @@ bool discarded(EntryKeys keys, const QKeyEvent& key) {
 FieldWatcher::FieldWatcher(QObject* parent) : QObject(parent) {}
 
 void FieldWatcher::watch(QWidget& field, FieldRules rules) {
-    if (rules.keys == EntryKeys::Digits) {
-        // Pasted text does not come as key presses; the validator keeps it to digits as well.
+    if (rules.keys == EntryKeys::Digits || rules.keys == EntryKeys::DigitsAndPoint) {
+        // Pasted text does not come as key presses; the validator keeps it to the same keys.
         if (QLineEdit* edit = editOf(&field)) {
             static const QRegularExpression digits(QStringLiteral("[0-9]*"));
-            edit->setValidator(new QRegularExpressionValidator(digits, edit));
+            static const QRegularExpression number(QStringLiteral("[0-9.]*"));
+            edit->setValidator(new QRegularExpressionValidator(
+                rules.keys == EntryKeys::Digits ? digits : number, edit));
         }
     }
     m_rules.insert(&field, std::move(rules));
@@ -92,6 +95,11 @@ bool FieldWatcher::eventFilter(QObject* watched, QEvent* event) {
         if (isEnter(*key)) {
             QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
             QCoreApplication::sendEvent(field, &tab);
+            return true;
+        }
+        if (it->arrow && (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down)) {
+            const std::function<void(int)> arrow = it->arrow;
+            quietly([&] { arrow(key->key() == Qt::Key_Up ? -1 : 1); });
             return true;
         }
         return discarded(it->keys, *key);

@@ -1,6 +1,6 @@
 // The entry rules shared by the input fields of the screens: which typed keys get through,
-// Enter moving on as Tab does, the whole text selected on entry, and the checks that run when
-// the operator leaves a field.
+// Enter moving on as Tab does, arrows moving between rows, the whole text selected on entry,
+// and the checks that run when the operator leaves a field.
 #pragma once
 
 #include <QHash>
@@ -12,18 +12,21 @@ class QWidget;
 namespace torvik::screens {
 
 enum class EntryKeys {
-    Any,    // every key; Enter moves on
-    Digits, // digits and backspace; Enter moves on; other characters are discarded
-    None,   // no typed character (lists); Enter moves on; arrows still choose
+    Any,            // every key; Enter moves on
+    Digits,         // digits and backspace; Enter moves on; other characters are discarded
+    DigitsAndPoint, // the same, and the decimal point
+    None,           // no typed character (lists); Enter moves on; arrows still choose
 };
 
 struct FieldRules {
     EntryKeys keys = EntryKeys::Any;
     bool selectAllOnEntry = true;
-    std::function<void()> entered;
+    std::function<void()> entered = {};
     // Runs when the operator leaves the field; false when the entry was refused (the handler has
     // reported it and put the focus back).
-    std::function<bool()> left;
+    std::function<bool()> left = {};
+    // Up (-1) or Down (+1); when set, those keys go here instead of to the field.
+    std::function<void(int step)> arrow = {};
 };
 
 // One per screen. Leaving checks do not run when the window merely loses activation (a message

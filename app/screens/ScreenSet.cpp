@@ -63,6 +63,11 @@ void ScreenSet::writeSettingsFile() {
 }
 
 void ScreenSet::finishProgram(const QWidget& closing) {
+    // The main screen's close sequence, run from here, ends with this call too: the program
+    // ends once, when the outer sequence is done.
+    if (m_finishing)
+        return;
+    m_finishing = true;
     if (m_help)
         m_help->close();
     if (m_comm && m_comm.get() != &closing)

@@ -54,6 +54,7 @@ private:
     std::unique_ptr<frmSetting> m_setting;
     std::unique_ptr<HelpWindow> m_help;
     ProgramEnd m_end;
+    bool m_finishing = false;
 };
 
 } // namespace torvik::screens

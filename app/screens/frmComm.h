@@ -1,10 +1,32 @@
-// The main communication screen with its four tabs.
+// The main communication screen with its four tabs: measurement, information, custom read and
+// the text-command test. It owns the communication objects the runs drive: the 45 control
+// instances, the data logger, the shared run state and one timer per tab.
 #pragma once
 
+#include "comm/PortRelease.h"
+#include "comm/RunState.h"
+#include "comm/TavrinControl.h"
+#include "screens/CommonMenu.h"
+#include "screens/comm/CommWidgets.h"
+
 #include <QMainWindow>
+#include <array>
+#include <memory>
+#include <vector>
+
+class QTabWidget;
+class QTimer;
+
+namespace torvik {
+class clsLogger;
+namespace comm {
+class TavrinHost;
+}
+} // namespace torvik
 
 namespace torvik::screens {
 
+class FieldWatcher;
 class ScreenSet;
 
 class frmComm : public QMainWindow {
@@ -21,8 +43,157 @@ public:
     // row becomes ticked on the measurement tab.
     void serialNumberRegistered(int row);
 
+    // Copies the operator's choices on all tabs into the shared settings (the file is
+    // written at exit).
+    void SaveInfo();
+
+    // The selection list and flags the tabs share with the runs.
+    const torvik::comm::RunState& runState() const { return m_run; }
+
+    // False when the control library could not be loaded: the screen works, runs do not.
+    bool controlsAvailable() const { return m_controlsMissing.isEmpty(); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
-    [[maybe_unused]] ScreenSet& m_screens;
+    enum Tab { Measure = 0, Info = 1, Custom = 2, Test = 3 };
+
+    // Screen events.
+    void Form_Load();
+    void Form_Activate();
+    void SSTab1_Click();
+    void Form_Unload();
+    void applyButtonRule(int tab);
+
+    // Building and wiring, one per tab.
+    void createControls();
+    void connectMenu();
+    void connectMeasureTab();
+    void connectInfoTab();
+    void connectCustomTab();
+    void connectTestTab();
+    void loadMeasureTab(int rowCount);
+    void loadInfoTab(int rowCount);
+    void loadCustomTab();
+    void loadTestTab();
+
+    // The buttons every tab has (Start, Stop, Clear, save, assign) and the one-second timer
+    // that brings Start back after a stop.
+    comm::RunControls& runControls(int tab);
+    void connectRunButtons(int tab);
+    void startClicked(int tab);
+    void stopClicked(int tab);
+    void stopTimerFired(int tab);
+    void saveClicked(int tab);
+    void clearClicked(int tab);
+    void reenableInputs(int tab);
+    bool isSaving(int tab) const;
+    // The save button of a run that starts: start caption, saving off.
+    void setSaveButtonIdle(int tab);
+
+    // Check boxes and options.
+    void chkSelect_Click(int row);
+    void chkSelectInfo_Click(int item);
+    void chkSelectCustom_Click(int row);
+    void chkRead_Click(int index);
+    void chkReadInfo_Click(int index);
+    void chkReadCustom_Click(int index);
+    void singleShotRule(QCheckBox& singleShot, QCheckBox& manual);
+    void chkStatus_Click();
+    void chkSync_Click();
+
+    // Combo boxes and text fields.
+    void cmbNo_Click();
+    void cmbNoCustom_Click();
+    void formatRule(int row); // cmbMem(r) and cmbLen(r)
+    void txtAddr_Change(int row);
+    void txtAddr_LostFocus(int row);
+    void txtAddr_Arrow(int row, int step);
+    void cmbNoTest_Click();
+    void cmbCom_Click();
+    void cmbInt_Click();
+    void cmbDec_Click();
+    void cmbPolarity_Click();
+    void txtWaitTime_Change();
+    void txtWaitTime_LostFocus();
+    void txtCC_Change();
+    void txtCC_LostFocus();
+
+    // Menu commands.
+    void mnu_no1_Click();
+    void mnu_sif1_Click();
+    void mnu_i1_11_Click();
+    void mnu_i1_12_Click();
+    void resetTab(int tab);
+
+    // Status lines and port release.
+    void DLC_CommStatusDisplay();
+    void SetComStatus();
+    void showOnMessageLines(const QString& text);
+    // The instances released, in the order the port release checks them.
+    std::vector<torvik::comm::ControlHandle*> releaseList() const;
+    void PortCloseWait();
+    bool PortClose();
+    bool rowRegistered(int row) const; // the registration screen's serial number is not "0"
+    int rowCount() const;              // MaxDlcIndex + 1
+
+    // The runs and what they need from the screen; the run procedures fill these in.
+    void StartMeasur();           // continuous measurement
+    void StartMeasurSingle();     // one measurement poll
+    void StartInfo();             // continuous information read
+    void StartInfoSingle();       // one information read
+    void StartCustom();           // continuous custom read
+    void StartCustomSingle();     // one custom read
+    void OpenTestLink();          // opens the text-command port before the test run
+    void StartTest();             // the text-command test run
+    void CloseTestLink();         // closes the text-command port after a stop
+    void AssignmentPass(int tab); // slave-address assignment of the tab's load cells
+    void WriteLog();              // writes the error log when the ring holds failures
+    void SaveLog();               // hands the working data file over to the data folder
+    void TAVRIN0_Complete(int Index, short nResult);
+    void TAVRIN1_Complete(int Index, short nResult);
+    void TAVRIN2_Complete(int Index, short nResult);
+    void TAVRIN3_Complete(int Index, short nResult);
+    void TAVRIN4_Complete(int Index, short nResult);
+    void TAVRIN5_Complete(int Index, short nResult);
+    void TAVRIN6_Complete(short nResult);
+
+    ScreenSet& m_screens;
+    FieldWatcher* m_fields = nullptr;
+    CommonMenu m_menu;
+    QTabWidget* m_SSTab1 = nullptr;
+    comm::MeasureTab m_measure;
+    comm::InfoTab m_info;
+    comm::CustomTab m_custom;
+    comm::TestTab m_test;
+    std::array<QTimer*, 4> m_timers{}; // Timer1..Timer4
+
+    std::unique_ptr<clsLogger> m_logger;
+    torvik::comm::RunState m_run;
+    std::array<bool, 3> m_saving{}; // data saving of tabs 0..2
+
+    std::unique_ptr<torvik::comm::TavrinHost> m_host;
+    QString m_controlsMissing; // why the controls could not be made; empty when they exist
+    using Controls = std::array<std::unique_ptr<torvik::comm::TavrinControl>, comm::kRows>;
+    Controls TAVRIN0; // broadcasts: assignment and synchronisation
+    Controls TAVRIN1; // measurement polls
+    Controls TAVRIN2; // information items
+    std::array<std::unique_ptr<torvik::comm::TavrinControl>, comm::kCustomRows> TAVRIN3;
+    Controls TAVRIN4;                                     // rated capacity
+    Controls TAVRIN5;                                     // rated output
+    std::unique_ptr<torvik::comm::TavrinControl> TAVRIN6; // test tab
+    // The same instances as the port release sees them.
+    std::vector<std::unique_ptr<torvik::comm::ControlHandle>> m_handles;
+    torvik::comm::ControlInstances m_instances;
+
+    // Settings-screen captions the communication-status line is made of.
+    QString m_baudCaption;
+    QString m_portCaption;
+
+    bool m_loaded = false;
+    bool m_closed = false;
 };
 
 } // namespace torvik::screens

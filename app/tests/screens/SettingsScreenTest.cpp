@@ -37,20 +37,6 @@ W* field(const frmSetting& screen, const char* name) {
     return ScreenFixture::find<W>(screen, QString::fromLatin1(name));
 }
 
-// Focus in by Tab (the text is selected), type, leave by Tab.
-void typeAndLeave(QWidget& box, const QString& keys) {
-    box.setFocus(Qt::TabFocusReason);
-    auto* edit = qobject_cast<QLineEdit*>(&box);
-    if (auto* list = qobject_cast<QComboBox*>(&box))
-        edit = list->lineEdit();
-    if (edit)
-        edit->selectAll(); // a box that kept the focus after a refusal is entered again
-    if (edit && keys.isEmpty())
-        QTest::keyClick(edit, Qt::Key_Backspace);
-    QTest::keyClicks(&box, keys);
-    QTest::keyClick(&box, Qt::Key_Tab);
-}
-
 QByteArray settingsWith(const QByteArray& replace, const QByteArray& by) {
     return ScreenFixture::defaultSettings().replace(replace, by);
 }

@@ -35,13 +35,6 @@ void clickComm(frmMain& screen) {
                       Qt::LeftButton);
 }
 
-// Types into a box as the operator does: focus in (the text is selected), keys, then Tab.
-void typeAndLeave(QLineEdit& box, const QString& keys) {
-    box.setFocus(Qt::TabFocusReason);
-    QTest::keyClicks(&box, keys);
-    QTest::keyClick(&box, Qt::Key_Tab);
-}
-
 } // namespace
 
 class RegistrationTest : public QObject {

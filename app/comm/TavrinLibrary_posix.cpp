@@ -1,0 +1,50 @@
+#include "comm/TavrinLibrary.h"
+
+#include <dlfcn.h>
+
+namespace torvik::comm {
+namespace {
+
+QString lastDlError() {
+    const char* text = ::dlerror();
+    return text != nullptr ? QString::fromLocal8Bit(text) : QString();
+}
+
+template <class Fn>
+bool resolve(void* handle, const char* name, Fn& out, QString& error) {
+    ::dlerror();
+    void* symbol = ::dlsym(handle, name);
+    if (symbol == nullptr) {
+        error = QStringLiteral("%1: %2").arg(QString::fromLatin1(name), lastDlError());
+        return false;
+    }
+    // dlsym hands out object pointers; POSIX guarantees they convert to function pointers.
+    out = reinterpret_cast<Fn>(symbol);
+    return true;
+}
+
+} // namespace
+
+std::shared_ptr<TavrinLibrary> TavrinLibrary::open(const QString& path, QString& error) {
+    // RTLD_LOCAL: the library's symbols must not leak into (or be bound from) the program.
+    void* handle = ::dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        error = lastDlError();
+        return nullptr;
+    }
+    std::shared_ptr<TavrinLibrary> library(new TavrinLibrary(handle));
+    TavrinEntryPoints& e = library->m_entry;
+    if (!resolve(handle, "DllGetClassObject", e.DllGetClassObject, error) ||
+        !resolve(handle, "TavrinGetNotifyFd", e.TavrinGetNotifyFd, error) ||
+        !resolve(handle, "TavrinPumpNotifications", e.TavrinPumpNotifications, error) ||
+        !resolve(handle, "TavrinVariantClear", e.TavrinVariantClear, error) ||
+        !resolve(handle, "TavrinFreeMemory", e.TavrinFreeMemory, error))
+        return nullptr;
+    return library;
+}
+
+TavrinLibrary::~TavrinLibrary() {
+    ::dlclose(m_handle);
+}
+
+} // namespace torvik::comm
