@@ -171,7 +171,7 @@ private:
     void storeCell(int dlc, const QString& value); // data saving of one completion
     void refreshRemaining(int tab);
     std::int16_t recordMode(int tab) const; // the logger's format for the tab's records
-    bool savingOn(int tab) const;           // records are written for the tab now
+    bool savingOn(int tab);                 // records are written for the tab now
 
     // Assignment and synchronisation.
     void AddrAutoSet(int dlc);

@@ -85,9 +85,9 @@ QString frmComm::TimeEdit() {
     return m_clock.TimeEdit(torvik::comm::timeGetTime());
 }
 
-bool frmComm::savingOn(int tab) const {
+bool frmComm::savingOn(int tab) {
     // A stop hides the save button: replies that come in after it belong to no record.
-    return isSaving(tab) && !const_cast<frmComm*>(this)->runControls(tab).save->isHidden();
+    return isSaving(tab) && !runControls(tab).save->isHidden();
 }
 
 std::int16_t frmComm::recordMode(int tab) const {
