@@ -34,3 +34,4 @@ END {
   printf "\nIdle: %s\n", idle
   printf "Memory: %s\n", memory
 }' "$results"
+"$bin/bench_measure" rounds "$seconds" # the soak: bench_measure soak [ROUNDS], default 50000

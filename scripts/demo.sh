@@ -71,7 +71,7 @@ fi
 echo "$ready"
 
 export TORVIK_HOME="$home"
-echo "Torvik: program folder $home. Press Start on the measurement tab (通信 menu)."
+echo "Torvik: program folder $home. Press 通信へ, then Start (開始) on the measurement tab."
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   "$build/bin/Torvik"
 else

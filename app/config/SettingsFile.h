@@ -9,7 +9,8 @@ namespace torvik::mdlFileMgr {
 // Reads SERIALNO, SLAVEADDRESS, SETTINGS (then the derived values), LIST, TAB1 to TAB3, the
 // memory-area names of the label catalogue, TAB4 (then the test link's derived values), CTRL,
 // COMMAND and RESPONSE, in that order. A value that does not convert ends the read there and
-// gives false: everything after it keeps what it held (zero, empty, off at start).
+// gives false: everything after it keeps what it held (zero, empty, off at start). A settings
+// file that does not exist at all is no bad value: every key takes its default.
 bool ReadIniFile(ProgramValues& values, const config::ProfileDocument& settingsFile,
                  const config::ProfileDocument& labelFile, const QString& programFolder);
 bool ReadIniFile(ProgramValues& values, const QString& programFolder);

@@ -69,11 +69,18 @@ bool readRegistration(ProgramValues& v, const ProfileDocument& doc) {
     const SectionReader serial(doc, u"SERIALNO");
     for (int n = 1; n <= dlcCount(v); ++n)
         v.serialNo[static_cast<std::size_t>(n - 1)] = serial.text(keyOf(n), u"", 12);
+    // Without any settings file (a fresh install) no address is registered yet: the empty
+    // address is not a bad value then, and every later key takes its default. Abandoning here
+    // would leave the port settings empty and write them back that way at exit.
+    const bool fresh = doc.source() == ProfileDocument::Source::Missing;
     const SectionReader address(doc, u"SLAVEADDRESS");
-    for (int n = 1; n <= dlcCount(v); ++n)
-        if (!take(toInt16(address.raw(keyOf(n), u"", 3)),
-                  v.slaveAddress[static_cast<std::size_t>(n - 1)]))
+    for (int n = 1; n <= dlcCount(v); ++n) {
+        const QString text = address.raw(keyOf(n), u"", 3);
+        if (fresh && text.isEmpty())
+            continue;
+        if (!take(toInt16(text), v.slaveAddress[static_cast<std::size_t>(n - 1)]))
             return false;
+    }
     return true;
 }
 

@@ -3,7 +3,9 @@
 // instances, the data logger, the shared run state and one timer per tab.
 #pragma once
 
+#include "comm/DlcDecoding.h"
 #include "comm/PortRelease.h"
+#include "comm/RunClock.h"
 #include "comm/RunState.h"
 #include "comm/TavrinControl.h"
 #include "screens/CommonMenu.h"
@@ -160,6 +162,30 @@ private:
     void TAVRIN5_Complete(int Index, short nResult);
     void TAVRIN6_Complete(short nResult);
 
+    // The measurement run's steps.
+    bool Tab1_Send();
+    void sendPoll(int dlc); // configures TAVRIN1(dlc) and starts it
+    bool blnRecvCompleteCheck() const;
+    int SaveIndex(int dlc) const;
+    QString TimeEdit();
+    void storeCell(int dlc, const QString& value); // data saving of one completion
+    void refreshRemaining(int tab);
+    std::int16_t recordMode(int tab) const; // the logger's format for the tab's records
+    bool savingOn(int tab);                 // records are written for the tab now
+
+    // Assignment and synchronisation.
+    void AddrAutoSet(int dlc);
+    void broadcastAssignment(int dlc);
+    void Sync_Send();
+    void readRatedValues(int dlc);
+    void assignmentSteps(const std::vector<int>& dlcs, bool ratedValues);
+    void restoreIdle(int tab);
+
+    // The common properties of a transaction: timeout, reference, quantity, function, node.
+    void configure(torvik::comm::TavrinControl& control, std::int32_t timeout,
+                   const QString& memStart, std::int16_t quantity, std::int16_t function,
+                   const QString& node);
+
     ScreenSet& m_screens;
     FieldWatcher* m_fields = nullptr;
     CommonMenu m_menu;
@@ -173,6 +199,10 @@ private:
     std::unique_ptr<clsLogger> m_logger;
     torvik::comm::RunState m_run;
     std::array<bool, 3> m_saving{}; // data saving of tabs 0..2
+    torvik::comm::RatedValues m_rated;
+    torvik::comm::RunClock m_clock;
+    bool m_deferredAssignment = false; // an assignment asked for while a reply was outstanding
+    int m_deferredTab = 0;
 
     std::unique_ptr<torvik::comm::TavrinHost> m_host;
     QString m_controlsMissing; // why the controls could not be made; empty when they exist
