@@ -54,8 +54,8 @@ int rounds(double seconds) {
     if (!f.simulatorReady())
         return 1;
     const double t8 = torvik::comm::lineTimeMs(38400, 8);
-    const double specified = 5 + t8 + 4 * (1 + t8);
-    const double withSteps = specified + 4 * 3;
+    const double paced = 5 + t8 + 4 * (1 + t8);
+    const double withSteps = paced + 4 * 3;
     f.screen();
     std::chrono::steady_clock::time_point begin;
     double cpuBegin = 0;
@@ -82,8 +82,8 @@ int rounds(double seconds) {
     std::printf("rounds %.1f s: %.2f rounds/s achieved; pacing allows %.2f/s (%.2f ms a round), "
                 "%.2f/s with the loop's 1 ms steps; %.1f %% of the pacing; CPU %.1f %% of one "
                 "core; %d sync frames; errors %s\n",
-                elapsed, achieved, 1000 / specified, specified, 1000 / withSteps,
-                achieved / (1000 / specified) * 100, cpu / elapsed * 100,
+                elapsed, achieved, 1000 / paced, paced, 1000 / withSteps,
+                achieved / (1000 / paced) * 100, cpu / elapsed * 100,
                 countSyncs(f.receivedFrames()),
                 qPrintable(f.find<QLineEdit>(QStringLiteral("txtError"))->text()));
     return 0;
