@@ -54,16 +54,24 @@ void CommPort::joinHostThread() {
     m_host = HostMembership::join(m_name->text, self);
 }
 
+std::optional<std::string> CommPort::deviceWithShare() {
+    if (!m_name) {
+        return std::nullopt;
+    }
+    auto path = resolveDevicePath(*m_name);
+    if (!path || !setUpShare()) {
+        close();
+        return std::nullopt;
+    }
+    return path;
+}
+
 bool CommPort::open() {
     if (isOpen()) {
         return true;
     }
-    if (!m_name) {
-        return false;
-    }
-    const auto path = resolveDevicePath(*m_name);
-    if (!path || !setUpShare()) {
-        close();
+    const auto path = deviceWithShare();
+    if (!path) {
         return false;
     }
     bool ok = false;
@@ -99,12 +107,8 @@ bool CommPort::attach() {
     if (isOpen()) {
         return true;
     }
-    if (!m_name) {
-        return false;
-    }
-    const auto path = resolveDevicePath(*m_name);
-    if (!path || !setUpShare()) {
-        close();
+    const auto path = deviceWithShare();
+    if (!path) {
         return false;
     }
     bool ok = false;

@@ -99,6 +99,9 @@ public:
     int lastErrno() const { return m_device.lastErrno(); }
 
 private:
+    // The device path of the named port with the port's shared objects set up; nothing (and
+    // everything released) when either fails. Owner and guest both start here.
+    std::optional<std::string> deviceWithShare();
     bool setUpShare();
     void joinHostThread();
     void noteLineBusy(std::size_t bytesStillToSend);
