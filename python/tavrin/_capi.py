@@ -87,7 +87,9 @@ class FactoryVtbl(Structure):
 FactoryStruct._fields_ = [("vtbl", POINTER(FactoryVtbl))]
 
 # name: (result type, argument types). Every one must exist in a library of this major
-# version; entry points added by later minor versions are looked up with Library.optional().
+# version. Entry points a later minor version adds (a frame tap, say) are looked up with
+# Library.optional() where they are used, so the module still works with a library that lacks
+# them; their callbacks arrive through the same TavrinPumpNotifications as the events.
 _ENTRY_POINTS = {
     "TavrinInterfaceVersion": (c_int, []),
     "DllGetClassObject": (c_int32, [c_char_p, POINTER(FactoryP)]),

@@ -392,12 +392,15 @@ class Control:
     def __del__(self) -> None:
         if getattr(self, "_control", None) is None:
             return
-        if threading.get_ident() == self._thread:
-            self.release()
-        else:
-            # Its events and its release belong to another thread: kept, never freed here.
-            warnings.warn("a tavrin.Control was dropped on another thread without release()",
-                          ResourceWarning)
+        try:
+            if threading.get_ident() == self._thread:
+                self.release()
+            else:
+                # Its events and its release belong to another thread: kept, never freed here.
+                warnings.warn("a tavrin.Control was dropped on another thread without "
+                              "release()", ResourceWarning)
+        except Exception:
+            pass  # the interpreter is shutting down; the process's end frees the control
 
     def __repr__(self) -> str:
         if self._control is None:
