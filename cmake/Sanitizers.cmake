@@ -1,6 +1,15 @@
 if(SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=address,undefined)
+  # An interpreter that loads our libraries is not instrumented: tests that run one preload
+  # the sanitizer runtime the libraries expect from their executable.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    set(runtime libclang_rt.asan-${CMAKE_SYSTEM_PROCESSOR}.so)
+  else()
+    set(runtime libasan.so)
+  endif()
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+    OUTPUT_VARIABLE SANITIZER_PRELOAD OUTPUT_STRIP_TRAILING_WHITESPACE)
 endif()
 
 if(FUZZ)

@@ -33,6 +33,17 @@ std::shared_ptr<TavrinLibrary> TavrinLibrary::open(const QString& path, QString&
         return nullptr;
     }
     std::shared_ptr<TavrinLibrary> library(new TavrinLibrary(handle));
+    // Another major version lays out its tables differently: calling it would crash.
+    TavrinInterfaceVersionFn version = nullptr;
+    if (!resolve(handle, "TavrinInterfaceVersion", version, error))
+        return nullptr;
+    if (const int found = version(); found >> 16 != TAVRIN_INTERFACE_VERSION >> 16) {
+        error = QStringLiteral("interface version %1.%2, this program needs %3.x")
+                    .arg(found >> 16)
+                    .arg(found & 0xFFFF)
+                    .arg(TAVRIN_INTERFACE_VERSION >> 16);
+        return nullptr;
+    }
     TavrinEntryPoints& e = library->m_entry;
     if (!resolve(handle, "DllGetClassObject", e.DllGetClassObject, error) ||
         !resolve(handle, "TavrinGetNotifyFd", e.TavrinGetNotifyFd, error) ||

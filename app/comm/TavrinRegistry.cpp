@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 namespace torvik::comm {
 
@@ -31,11 +32,19 @@ QString registeredTavrinLibrary(const QString& registryFile) {
     return {};
 }
 
+QString installedTavrinLibrary(const QString& programDir) {
+    return QDir::cleanPath(programDir + u'/' + QStringLiteral(TORVIK_INSTALLED_LIBRARY));
+}
+
 TavrinLocation locateTavrinLibrary(const QString& registryFile, const QString& programDir) {
     const QString registered = registeredTavrinLibrary(registryFile);
     if (!registered.isEmpty())
         return {registered, true};
-    return {QDir::cleanPath(programDir + QStringLiteral("/../lib/libtavrin.so")), false};
+    const QString beside = QDir::cleanPath(programDir + QStringLiteral("/../lib/libtavrin.so"));
+    const QString installed = installedTavrinLibrary(programDir);
+    if (!QFileInfo::exists(beside) && QFileInfo::exists(installed))
+        return {installed, false};
+    return {beside, false};
 }
 
 } // namespace torvik::comm

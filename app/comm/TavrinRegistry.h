@@ -1,5 +1,5 @@
 // Where the control library is: the registry file its self-registration writes, else the
-// library folder beside the program.
+// library folder beside the program or of its install.
 #pragma once
 
 #include <QString>
@@ -17,13 +17,18 @@ QString tavrinRegistryFile();
 // "name=path", the name compared without regard to case); empty when none is.
 QString registeredTavrinLibrary(const QString& registryFile);
 
+// The library of the install the program in `programDir` belongs to: its soname in the
+// install's library folder.
+QString installedTavrinLibrary(const QString& programDir);
+
 struct TavrinLocation {
     QString path;
     bool registered = false; // found in the registry rather than beside the program
 };
 
-// The registered library, else programDir/../lib/libtavrin.so. A registered path is used as
-// it stands even when the file is gone: the registration is what the operator installed.
+// The registered library, else programDir/../lib/libtavrin.so, else, when only that exists,
+// the installed library. A registered path is used as it stands even when the file is gone: the
+// registration is what the operator installed.
 TavrinLocation locateTavrinLibrary(const QString& registryFile, const QString& programDir);
 
 } // namespace torvik::comm

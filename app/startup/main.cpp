@@ -2,6 +2,7 @@
 #include "startup/Main.h"
 
 #include "config/ProgramFolder.h"
+#include "screens/MessageBox.h"
 #include "screens/ScreenSet.h"
 #include "screens/frmMain.h"
 
@@ -12,6 +13,13 @@ int main(int argc, char** argv) {
     const QString commandLine = torvik::mdlFileMgr::commandLineText(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Torvik"));
+
+    // An installed program works in a folder of the user's, seeded on its first start.
+    if (const QString problem = torvik::config::prepareProgramFolder(); !problem.isEmpty()) {
+        qCritical("%s", qUtf8Printable(problem));
+        torvik::screens::showMessage(nullptr, problem);
+        return 1;
+    }
 
     // The screen set owns the screens; it goes before the application object.
     torvik::screens::ScreenSet screens;

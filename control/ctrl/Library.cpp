@@ -3,8 +3,8 @@
 
 #define TAVRIN_EXPORT extern "C" __attribute__((visibility("default")))
 
-TAVRIN_EXPORT int TavrinInterfaceVersion() {
-    return 0x20001;
+TAVRIN_EXPORT int TavrinInterfaceVersion(void) {
+    return TAVRIN_INTERFACE_VERSION;
 }
 
 TAVRIN_EXPORT int32_t DllRegisterServer(void) {

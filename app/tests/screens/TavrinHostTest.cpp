@@ -8,7 +8,9 @@
 #include "comm/TavrinRegistry.h"
 #include "tavrin/Tavrin.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,6 +69,22 @@ private slots:
         QCOMPARE(found.registered, registered);
     }
 
+    void findsTheLibraryOfItsInstall() {
+        QTemporaryDir dir;
+        const QString bin = dir.filePath(QStringLiteral("usr/bin"));
+        const QString installed = torvik::comm::installedTavrinLibrary(bin);
+        QVERIFY(installed.startsWith(dir.path()));
+        QVERIFY(QDir().mkpath(QFileInfo(installed).absolutePath()));
+        QFile(installed).open(QIODevice::WriteOnly);
+        const QString none = dir.filePath(QStringLiteral("registry"));
+        QCOMPARE(locateTavrinLibrary(none, bin).path, installed);
+        // A library beside the program, as in a build folder, comes first.
+        const QString beside = dir.filePath(QStringLiteral("usr/lib/libtavrin.so"));
+        QVERIFY(QDir().mkpath(QFileInfo(beside).absolutePath()));
+        QFile(beside).open(QIODevice::WriteOnly);
+        QCOMPARE(locateTavrinLibrary(none, bin).path, beside);
+    }
+
     void registryFileFollowsXdgConfigHome() {
         const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
         qputenv("XDG_CONFIG_HOME", "/cfg");
@@ -83,6 +101,14 @@ private slots:
         QVERIFY(!host.errorText().isEmpty());
         QVERIFY(host.createControl() == nullptr);
         QCOMPARE(host.pumpNotifications(), 0);
+    }
+
+    void libraryOfAnotherVersionLeavesTheHostUnloaded() {
+        TavrinHost host(QStringLiteral(TAVRIN_OTHER_VERSION_PATH));
+        QVERIFY(!host.isLoaded());
+        QVERIFY2(host.errorText().contains(QStringLiteral("interface version 3.1")),
+                 qPrintable(host.errorText()));
+        QVERIFY(host.createControl() == nullptr);
     }
 
     void unknownClassLeavesTheHostUnloaded() {

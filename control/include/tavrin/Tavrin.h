@@ -1,7 +1,8 @@
 /* The programming interface of libtavrin.so for hosts that load it at run time (dlopen),
  * in any language with a C foreign-function interface.
  *
- * 1. dlopen("libtavrin.so"), dlsym the entry points below (typedefs at the end).
+ * 1. dlopen("libtavrin.so"), dlsym the entry points below (typedefs at the end) and check
+ *    that TavrinInterfaceVersion() has the major number the host was written for.
  * 2. DllGetClassObject("TAVRINLib.TAVRIN" or "TAVRIN.TAVRINCtrl.1", &factory), then
  *    factory->vtbl->CreateInstance(factory, &control). The control belongs to the calling
  *    thread: call it, pump its events and release it there.
@@ -162,6 +163,11 @@ int32_t TavrinGetEnumMember(const char* enumName, uint32_t index, const char** m
 void TavrinVariantClear(TavrinVariant* variant);
 void TavrinFreeMemory(void* memory);
 
+/* The version of this interface, major << 16 | minor. A host refuses a library whose major
+ * number is not the one it was written for; a higher minor number only adds. */
+#define TAVRIN_INTERFACE_VERSION 0x20001
+int TavrinInterfaceVersion(void);
+
 typedef int32_t (*TavrinDllGetClassObjectFn)(const char*, TavrinClassFactory**);
 typedef int32_t (*TavrinDllRegisterFn)(void);
 typedef int32_t (*TavrinDllCanUnloadNowFn)(void);
@@ -171,6 +177,7 @@ typedef int32_t (*TavrinFindConstantFn)(const char*, int32_t*);
 typedef int32_t (*TavrinGetEnumMemberFn)(const char*, uint32_t, const char**, int32_t*);
 typedef void (*TavrinVariantClearFn)(TavrinVariant*);
 typedef void (*TavrinFreeMemoryFn)(void*);
+typedef int (*TavrinInterfaceVersionFn)(void);
 
 #ifdef __cplusplus
 }

@@ -1,0 +1,146 @@
+// The program folder: which folder the program works in (TORVIK_HOME, a build folder, an
+// installed program's per-user folder) and the seeding of a per-user folder.
+#include "config/ProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace torvik::config;
+
+namespace {
+
+void write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
+    f.write(bytes);
+}
+
+QByteArray read(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(missing)");
+}
+
+// An install tree (bin/ and its shipped folder) and a home, in a folder whose name is not
+// ASCII, as a user's may be.
+class Layout : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        m_root = m_dir.filePath(QStringLiteral("インストール"));
+        m_bin = m_root + QStringLiteral("/usr/bin");
+        QDir().mkpath(m_bin);
+        m_user = m_dir.filePath(QStringLiteral("ホーム/.local/share/torvik"));
+    }
+
+    void ship() {
+        const QString shipped = shippedFolder(m_bin);
+        write(shipped + "/TorvikLabel.ini", "[MESSAGE]\n0=shipped\n");
+        write(shipped + "/Torvik.html", "<p>help</p>");
+        write(shipped + "/en/TorvikLabel.ini", "[MESSAGE]\n0=english\n");
+        write(shipped + "/en/Torvik.html", "<p>English help</p>");
+    }
+
+    QTemporaryDir m_dir;
+    QString m_root;
+    QString m_bin;
+    QString m_user;
+};
+
+TEST_F(Layout, FolderFollowsTheWayTheProgramRuns) {
+    // A build folder: the folder of the executable, nothing to seed.
+    ProgramFolderPlan plan = planProgramFolder({}, m_bin, m_user);
+    EXPECT_EQ(plan.folder, m_bin);
+    EXPECT_TRUE(plan.seedFrom.isEmpty());
+
+    // Installed: the user's folder, seeded from the shipped one.
+    ship();
+    plan = planProgramFolder({}, m_bin, m_user);
+    EXPECT_EQ(plan.folder, m_user);
+    EXPECT_EQ(plan.seedFrom, shippedFolder(m_bin));
+    EXPECT_TRUE(QFileInfo(plan.seedFrom).isDir());
+
+    // TORVIK_HOME wins over both, and is used as it is.
+    plan = planProgramFolder(QStringLiteral("/bench/folder"), m_bin, m_user);
+    EXPECT_EQ(plan.folder, QStringLiteral("/bench/folder"));
+    EXPECT_TRUE(plan.seedFrom.isEmpty());
+}
+
+TEST_F(Layout, AProgramInAFolderTheUserCannotWriteWorksInTheUsersFolder) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes every folder";
+    write(m_bin + "/TorvikLabel.ini", "[MESSAGE]\n0=beside\n");
+    ASSERT_TRUE(QFile::setPermissions(m_bin, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const ProgramFolderPlan plan = planProgramFolder({}, m_bin, m_user);
+    QFile::setPermissions(m_bin,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(plan.folder, m_user);
+    EXPECT_EQ(plan.seedFrom, m_bin);
+}
+
+TEST_F(Layout, FirstStartSeedsTheUsersFolderAndLaterStartsKeepTheUsersCopies) {
+    ship();
+    const ProgramFolderPlan plan = planProgramFolder({}, m_bin, m_user);
+    // Shipped files are read-only, as a package installs them for users.
+    QFile::setPermissions(plan.seedFrom + "/TorvikLabel.ini", QFileDevice::ReadOwner);
+
+    ASSERT_EQ(prepareProgramFolder(plan), QString());
+    for (const char* name :
+         {"TorvikLabel.ini", "Torvik.html", "en/TorvikLabel.ini", "en/Torvik.html"})
+        EXPECT_EQ(read(m_user + '/' + name), read(plan.seedFrom + '/' + name)) << name;
+    EXPECT_TRUE(QFileInfo(m_user + "/TorvikLabel.ini").isWritable());
+
+    // The operator's own catalogue stays; a help document that went missing comes back.
+    write(m_user + "/TorvikLabel.ini", "[MESSAGE]\n0=mine\n");
+    QFile::remove(m_user + "/Torvik.html");
+    ASSERT_EQ(prepareProgramFolder(plan), QString());
+    EXPECT_EQ(read(m_user + "/TorvikLabel.ini"), "[MESSAGE]\n0=mine\n");
+    EXPECT_EQ(read(m_user + "/Torvik.html"), "<p>help</p>");
+}
+
+TEST_F(Layout, AFolderThatCannotBeMadeIsReportedWithItsPath) {
+    ship();
+    // A home below a plain file cannot hold a folder, for root too.
+    write(m_dir.filePath("file"), "not a folder");
+    const QString blocked = m_dir.filePath(QStringLiteral("file/share/torvik"));
+    const QString problem = prepareProgramFolder(planProgramFolder({}, m_bin, blocked));
+    EXPECT_TRUE(problem.contains(blocked)) << problem.toStdString();
+    EXPECT_TRUE(problem.contains(QStringLiteral("TORVIK_HOME"))) << problem.toStdString();
+
+    const QString none = prepareProgramFolder(planProgramFolder({}, m_bin, {}));
+    EXPECT_TRUE(none.contains(QStringLiteral("HOME"))) << none.toStdString();
+}
+
+TEST(UserProgramFolder, FollowsXdgDataHome) {
+    const QByteArray savedData = qgetenv("XDG_DATA_HOME");
+    const QByteArray savedHome = qgetenv("HOME");
+    const struct {
+        const char* data; // null: unset
+        const char* home;
+        const char* folder;
+    } cases[] = {
+        {"/data", "/home/u", "/data/torvik"},
+        {nullptr, "/home/u", "/home/u/.local/share/torvik"},
+        {"", "/home/u", "/home/u/.local/share/torvik"},
+        {"relative", "/home/u", "/home/u/.local/share/torvik"}, // not a base directory
+        {nullptr, "", ""},
+    };
+    for (const auto& c : cases) {
+        if (c.data)
+            qputenv("XDG_DATA_HOME", c.data);
+        else
+            qunsetenv("XDG_DATA_HOME");
+        qputenv("HOME", c.home);
+        EXPECT_EQ(userProgramFolder(), QString::fromUtf8(c.folder)) << (c.data ? c.data : "unset");
+    }
+    qputenv("XDG_DATA_HOME", savedData);
+    if (savedData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    qputenv("HOME", savedHome);
+}
+
+} // namespace
