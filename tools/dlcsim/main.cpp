@@ -2,6 +2,8 @@
 #include "EventLoop.h"
 #include "FrameLog.h"
 #include "Line.h"
+#include "Modem.h"
+#include "ModemFiles.h"
 #include "Options.h"
 #include "PortLink.h"
 #include "Session.h"
@@ -18,6 +20,37 @@ namespace {
 int failWith(const std::string& message) {
     std::fprintf(stderr, "dlcsim: %s\n", message.c_str());
     return 1;
+}
+
+// The emulated modem in front of the bus, with its log and lines file.
+bool serveModem(const dlcsim::Config& config, dlcsim::Session& session, dlcsim::Line& line,
+                dlcsim::StopSignals& signals, std::string& error) {
+    using namespace dlcsim;
+    std::unique_ptr<ModemLog> log;
+    if (!config.modem.logPath.empty()) {
+        log = ModemLog::open(config.modem.logPath);
+        if (!log) {
+            error = "cannot write " + config.modem.logPath + ": " + std::strerror(errno);
+            return false;
+        }
+    }
+    Modem::LogFn logFn;
+    if (log) {
+        logFn = [&log](TimePoint t, std::string_view kind, std::string_view text) {
+            log->write(t, kind, text);
+        };
+    }
+    Modem::LinesFn linesFn;
+    if (!config.modem.linesPath.empty()) {
+        linesFn = [&config](const ModemLines& lines) {
+            if (!writeModemLines(config.modem.linesPath, lines)) {
+                std::fprintf(stderr, "dlcsim: cannot write %s: %s\n",
+                             config.modem.linesPath.c_str(), std::strerror(errno));
+            }
+        };
+    }
+    Modem modem(config.modem, session, config.line.baud, std::move(logFn), std::move(linesFn));
+    return serve(modem, line, signals, error);
 }
 
 } // namespace
@@ -68,7 +101,12 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
 
-    const bool ok = serve(session, *line, *signals, error);
+    bool ok = false;
+    if (config.modem.enabled) {
+        ok = serveModem(config, session, *line, *signals, error);
+    } else {
+        ok = serve(session, *line, *signals, error);
+    }
     std::printf("%s\n", summaryLine(session.counters()).c_str());
     std::fflush(stdout);
     if (!ok) {
