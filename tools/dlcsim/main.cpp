@@ -12,6 +12,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -22,35 +24,41 @@ int failWith(const std::string& message) {
     return 1;
 }
 
-// The emulated modem in front of the bus, with its log and lines file.
-bool serveModem(const dlcsim::Config& config, dlcsim::Session& session, dlcsim::Line& line,
-                dlcsim::StopSignals& signals, std::string& error) {
+// The emulated modem in front of the bus with its log and lines file.
+struct ModemFront {
+    std::unique_ptr<dlcsim::ModemLog> log;
+    std::unique_ptr<dlcsim::Modem> modem;
+};
+
+std::optional<ModemFront> makeModem(const dlcsim::Config& config, dlcsim::Session& session,
+                                    std::string& error) {
     using namespace dlcsim;
-    std::unique_ptr<ModemLog> log;
+    ModemFront front;
     if (!config.modem.logPath.empty()) {
-        log = ModemLog::open(config.modem.logPath);
-        if (!log) {
+        front.log = ModemLog::open(config.modem.logPath);
+        if (!front.log) {
             error = "cannot write " + config.modem.logPath + ": " + std::strerror(errno);
-            return false;
+            return std::nullopt;
         }
     }
     Modem::LogFn logFn;
-    if (log) {
-        logFn = [&log](TimePoint t, std::string_view kind, std::string_view text) {
+    if (front.log) {
+        logFn = [log = front.log.get()](TimePoint t, std::string_view kind, std::string_view text) {
             log->write(t, kind, text);
         };
     }
     Modem::LinesFn linesFn;
     if (!config.modem.linesPath.empty()) {
-        linesFn = [&config](const ModemLines& lines) {
-            if (!writeModemLines(config.modem.linesPath, lines)) {
-                std::fprintf(stderr, "dlcsim: cannot write %s: %s\n",
-                             config.modem.linesPath.c_str(), std::strerror(errno));
+        linesFn = [path = config.modem.linesPath](const ModemLines& lines) {
+            if (!writeModemLines(path, lines)) {
+                std::fprintf(stderr, "dlcsim: cannot write %s: %s\n", path.c_str(),
+                             std::strerror(errno));
             }
         };
     }
-    Modem modem(config.modem, session, config.line.baud, std::move(logFn), std::move(linesFn));
-    return serve(modem, line, signals, error);
+    front.modem = std::make_unique<Modem>(config.modem, session, config.line.baud, std::move(logFn),
+                                          std::move(linesFn));
+    return front;
 }
 
 } // namespace
@@ -88,6 +96,14 @@ int main(int argc, char** argv) {
         }
     }
     Session session(config, Clock::now(), log.get());
+    // Before the ready line: whoever waits for it may read the modem's files at once.
+    std::optional<ModemFront> modem;
+    if (config.modem.enabled) {
+        modem = makeModem(config, session, error);
+        if (!modem) {
+            return failWith(error);
+        }
+    }
 
     std::optional<PortLink> link;
     if (!config.linkName.empty()) {
@@ -101,12 +117,8 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
 
-    bool ok = false;
-    if (config.modem.enabled) {
-        ok = serveModem(config, session, *line, *signals, error);
-    } else {
-        ok = serve(session, *line, *signals, error);
-    }
+    const bool ok = modem ? serve(*modem->modem, *line, *signals, error)
+                          : serve(session, *line, *signals, error);
     std::printf("%s\n", summaryLine(session.counters()).c_str());
     std::fflush(stdout);
     if (!ok) {
