@@ -30,7 +30,7 @@ std::uint16_t SessionPort::runTransaction(const TransactionRequest& request, Dat
 std::uint16_t SessionPort::dial(const modem::DialCommands& commands, modem::ModemCancel& cancel,
                                 const StopSignal& stop) {
     return m_session.runOnLine([&](CommPort& port) {
-        modem::ModemDialogue dialogue(port, m_timings, cancel, stop.fd());
+        modem::ModemDialogue dialogue(port, m_timings, cancel, stop);
         const std::uint16_t result = dialogue.dial(commands);
         return TransactionOutcome{result, dialogue.portLost()};
     });
@@ -38,7 +38,7 @@ std::uint16_t SessionPort::dial(const modem::DialCommands& commands, modem::Mode
 
 std::uint16_t SessionPort::hangup(modem::ModemCancel& cancel, const StopSignal& stop) {
     return m_session.runOnLine([&](CommPort& port) {
-        modem::ModemDialogue dialogue(port, m_timings, cancel, stop.fd());
+        modem::ModemDialogue dialogue(port, m_timings, cancel, stop);
         const std::uint16_t result = dialogue.hangup();
         return TransactionOutcome{result, dialogue.portLost()};
     });

@@ -27,9 +27,9 @@ std::uint16_t unlessCancelled(std::uint16_t answer, std::uint16_t failure) {
 } // namespace
 
 ModemDialogue::ModemDialogue(CommPort& port, const ModemTimings& timings, ModemCancel& cancel,
-                             int stopFd)
+                             const StopSignal& stop)
     : m_port(port), m_timings(timings), m_cancel(cancel),
-      m_stopFd(stopFd), m_wake{cancel.fd(), stopFd} {}
+      m_stop(stop), m_wake{cancel.fd(), stop.fd()} {}
 
 std::uint16_t ModemDialogue::dial(const DialCommands& commands) {
     const std::uint16_t result = dialSteps(commands);
@@ -127,7 +127,7 @@ bool ModemDialogue::send(std::string_view command) {
     }
     const auto data = std::as_bytes(std::span(bytes));
     // Bounded by the port's write time-outs; the stop cuts it short.
-    const IoResult written = m_port.writeAll(data, Clock::time_point::max(), m_stopFd);
+    const IoResult written = m_port.writeAll(data, Clock::time_point::max(), m_stop.fd());
     if (written.status == IoStatus::HangUp) {
         m_portLost = true;
     }
@@ -151,7 +151,7 @@ std::uint16_t ModemDialogue::waitFor(std::string_view word,
         // flags again at least that often when no descriptor wakes it.
         const IoResult got = m_port.readSome(buffer, deadline, m_wake.fd());
         const bool cancelled = m_cancel.consume();
-        if (cancelled || isSignalled(m_stopFd)) {
+        if (cancelled || m_stop.raised()) {
             return MDM_RES_MODEM_OPERATION_CANCELLED;
         }
         if (got.bytes > 0) {
@@ -183,7 +183,9 @@ std::uint16_t ModemDialogue::waitFor(std::string_view word,
 }
 
 void ModemDialogue::pause(std::chrono::milliseconds duration) const {
-    sleepUnlessSignalled(duration, m_stopFd);
+    if (!m_stop.raised()) {
+        sleepUnlessSignalled(duration, m_stop.fd());
+    }
 }
 
 void ModemDialogue::setLines(bool on) {

@@ -15,16 +15,18 @@
 
 namespace tavrin {
 class CommPort;
-}
+class StopSignal;
+} // namespace tavrin
 
 namespace tavrin::modem {
 
 class ModemDialogue {
 public:
-    // `stopFd`: the communications thread's stop (-1: none). Once it is raised every answer
-    // wait ends as cancelled and every fixed wait is cut short, so that a control being
-    // destroyed is not held up (DTR still drops at the end of the hang-up).
-    ModemDialogue(CommPort& port, const ModemTimings& timings, ModemCancel& cancel, int stopFd);
+    // `stop`: the communications thread's. Once it is raised every answer wait ends as
+    // cancelled and every fixed wait is cut short, so that a control being destroyed is not
+    // held up (DTR still drops at the end of the hang-up).
+    ModemDialogue(CommPort& port, const ModemTimings& timings, ModemCancel& cancel,
+                  const StopSignal& stop);
 
     // Escape, "AT", the initialisation strings, the dial command and the wait for
     // "CONNECT" (no time limit: ModemCancel ends it). 0 once connected; otherwise the modem
@@ -49,7 +51,7 @@ private:
     CommPort& m_port;
     const ModemTimings& m_timings;
     ModemCancel& m_cancel;
-    int m_stopFd;
+    const StopSignal& m_stop;
     AnyReadable m_wake; // cancel or stop: ends an answer wait's read at once
     bool m_portLost = false;
 };
