@@ -69,9 +69,10 @@ public:
     // kModemWatchPeriod (not while paused).
     void setModemWatch(bool on);
     // Linux has no descriptor that turns readable when a modem line changes (TIOCMIWAIT
-    // blocks, and only a signal could end it), so the lines are sampled; only during a
-    // call, at the pace the line's users expect a lost carrier to be noticed.
-    static constexpr std::chrono::milliseconds kModemWatchPeriod{5};
+    // blocks, and only a signal could end it), so the lines are sampled, and only during a
+    // call. Every request sees them fresh; between requests a lost carrier is noticed within
+    // this period, far below any reply time-out, at 20 wake-ups a second.
+    static constexpr std::chrono::milliseconds kModemWatchPeriod{50};
 
     // Raises the stop signal (a transaction in progress wakes and ends) and waits for the
     // thread.
