@@ -287,22 +287,18 @@ void CTAVRINCtrl::onNotify(NotifyCode code, std::int32_t value) {
         }
         break;
     case NotifyCode::DialComplete:
-        m_modemConnected = value == 0;
+    case NotifyCode::HangupComplete: {
+        const bool dialled = code == NotifyCode::DialComplete;
+        m_modemConnected = dialled && value == 0;
         m_thread.setModemWatch(m_modemConnected);
-        // Busy reads False inside the modem events: the host may dial again from there.
+        // Busy reads False inside the modem events, so the host may dial or hang up again
+        // from there; a request made there owns Busy from then on.
         m_busy.store(false);
-        if (!fire(dispid::DialComplete, value)) {
-            return;
+        if (fire(dialled ? dispid::DialComplete : dispid::HangupComplete, value)) {
+            m_thread.busyReleased();
         }
-        break;
-    case NotifyCode::HangupComplete:
-        m_modemConnected = false;
-        m_thread.setModemWatch(false);
-        m_busy.store(false);
-        if (!fire(dispid::HangupComplete, value)) {
-            return;
-        }
-        break;
+        return;
+    }
     case NotifyCode::ModemStatusChanged:
         // Without carrier detect the call is over, already inside the event: a host that
         // dials again from its handler is not refused as still connected.

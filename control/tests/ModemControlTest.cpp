@@ -104,6 +104,28 @@ TEST_F(ModemControlTest, AFailedDialLeavesNoCall) {
     EXPECT_EQ(last(d::DialComplete), 0);
 }
 
+// Busy is False inside DialComplete; a dial made there is a request of its own, and keeps
+// Busy once the handler has returned.
+TEST_F(ModemControlTest, ADialFromInsideDialCompleteOwnsBusyAfterTheHandler) {
+    m_script->dialResult = MDM_RES_MODEM_RESP_BUSY;
+    m_host.onEventHook = [&](const Host::Event& e) {
+        if (e.id == d::DialComplete && m_host.count(d::DialComplete) == 1) {
+            m_script->holdModem = true;
+            dial();
+        }
+    };
+    dial();
+    ASSERT_TRUE(events(d::DialComplete, 1));
+    EXPECT_TRUE(busy());
+    ASSERT_TRUE(m_script->waitUntil([&] { return m_script->dials.size() == 2; }));
+    ASSERT_TRUE(call(*m_control, d::AsyncRefresh));
+    EXPECT_EQ(result(), TAVRIN_RESULT_DEVICE_BUSY); // refused: the dial runs
+    ASSERT_TRUE(call(*m_control, d::ModemCancel));
+    ASSERT_TRUE(events(d::DialComplete, 2));
+    EXPECT_EQ(last(d::DialComplete), MDM_RES_MODEM_OPERATION_CANCELLED);
+    EXPECT_EQ(m_host.count(d::Complete), 0U);
+}
+
 TEST_F(ModemControlTest, CancelEndsTheWaitOfTheProcedureInProgress) {
     m_script->holdModem = true;
     dial();
