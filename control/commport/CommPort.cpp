@@ -197,6 +197,10 @@ bool CommPort::setModemLine(ModemLine line, bool on) {
     return isOpen() && m_device.setModemLine(line, on) == DeviceError::None;
 }
 
+ModemLines CommPort::modemLines() const {
+    return isOpen() ? m_device.modemLines() : ModemLines{};
+}
+
 NamedMutexGuard CommPort::lockPort() {
     if (!m_share || !isOpen()) {
         return NamedMutexGuard();

@@ -66,6 +66,8 @@ public:
     bool applySettings();
     bool purge(PurgeKind kind);
     bool setModemLine(ModemLine line, bool on);
+    // All off while the port is closed.
+    ModemLines modemLines() const;
 
     // The port lock: one transaction at a time on the line across every sharer in every
     // process. Recursive for its holder; waits without limit; an empty guard when the port

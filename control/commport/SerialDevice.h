@@ -45,6 +45,14 @@ enum class PurgeKind {
 
 enum class ModemLine { Dtr, Rts };
 
+// The lines a modem drives towards us.
+struct ModemLines {
+    bool cts = false;
+    bool dsr = false;
+    bool ring = false;
+    bool carrier = false; // carrier detect (DCD, RLSD)
+};
+
 class SerialDevice {
 public:
     using Clock = std::chrono::steady_clock;
@@ -80,6 +88,9 @@ public:
 
     DeviceError purge(PurgeKind kind);
     DeviceError setModemLine(ModemLine line, bool on);
+    // All off where the device has no modem lines (a pseudo-terminal, a two-wire adapter)
+    // or has gone: no carrier is what such a line tells.
+    ModemLines modemLines() const;
 
     // Writes every byte or stops at the deadline. cancelFd < 0: none.
     IoResult writeAll(std::span<const std::byte> data, Clock::time_point deadline, int cancelFd);

@@ -323,6 +323,15 @@ DeviceError SerialDevice::setModemLine(ModemLine line, bool on) {
     return e;
 }
 
+ModemLines SerialDevice::modemLines() const {
+    int bits = 0;
+    if (!m_fd.valid() || sys::ioctlPointer(m_fd.get(), TIOCMGET, &bits) != 0) {
+        return {};
+    }
+    return {(bits & TIOCM_CTS) != 0, (bits & TIOCM_DSR) != 0, (bits & TIOCM_RNG) != 0,
+            (bits & TIOCM_CAR) != 0};
+}
+
 IoResult SerialDevice::writeAll(std::span<const std::byte> data, Clock::time_point deadline,
                                 int cancelFd) {
     std::size_t done = 0;

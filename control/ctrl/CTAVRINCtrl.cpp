@@ -120,7 +120,7 @@ void CTAVRINCtrl::Disconnect() {
     m_port->disconnect();
 }
 
-void CTAVRINCtrl::ModemDial(DialRequest request) {
+void CTAVRINCtrl::ModemDial(modem::DialCommands commands) {
     if (!threadReady()) {
         fire(dispid::DialComplete, RES_AX_COMM_THREAD_NOT_READY);
         return;
@@ -132,15 +132,6 @@ void CTAVRINCtrl::ModemDial(DialRequest request) {
     if (m_modemConnected) {
         return;
     }
-    const auto withAttention = [](std::string text) {
-        return text.empty() || text.starts_with("AT") ? text : "AT" + text;
-    };
-    request.initString1 = request.initString1.empty() ? "AT&FE0&C1&D2Q0V1S0=0S12=50S7=60X4"
-                                                      : withAttention(request.initString1);
-    request.initString2 = withAttention(request.initString2);
-    std::transform(request.phoneSystem.begin(), request.phoneSystem.end(),
-                   request.phoneSystem.begin(),
-                   [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; });
     bool idle = false;
     if (!m_busy.compare_exchange_strong(idle, true)) {
         m_result = TAVRIN_RESULT_DEVICE_BUSY; // an auto-poll took it in between
@@ -148,8 +139,11 @@ void CTAVRINCtrl::ModemDial(DialRequest request) {
     }
     {
         std::lock_guard lock(m_stateMutex);
-        m_dial = std::move(request);
+        m_dial = std::move(commands);
     }
+    // A cancel given while no procedure ran was meant for none: left set, it would end
+    // this dial's first answer wait at once. One given from here on is this dial's.
+    m_modemCancel.consume();
     m_thread.request(CommRequest::Dial);
 }
 
@@ -163,7 +157,12 @@ void CTAVRINCtrl::ModemHangup() {
         m_result = TAVRIN_RESULT_DEVICE_BUSY;
         return;
     }
+    m_modemCancel.consume(); // as for ModemDial
     m_thread.request(CommRequest::Hangup);
+}
+
+void CTAVRINCtrl::ModemCancel() {
+    m_modemCancel.raise();
 }
 
 PortSetup CTAVRINCtrl::takePortSetup() {
@@ -222,25 +221,59 @@ void CTAVRINCtrl::serve(CommRequest request, const StopSignal& stop) {
     case CommRequest::Dial:
     case CommRequest::Hangup: {
         const bool dial = request == CommRequest::Dial;
-        DialRequest dialRequest;
+        modem::DialCommands commands;
         {
             std::lock_guard lock(m_stateMutex);
-            dialRequest = m_dial;
+            commands = m_dial;
         }
         std::uint16_t modemResult = RES_AX_COMM_OPEN;
+        std::optional<std::uint8_t> changed;
         {
             std::lock_guard portLock(*m_port);
             if (m_port->ensurePortOpen(takePortSetup())) {
-                modemResult = dial ? m_port->dial(dialRequest, m_modemCancel, stop)
+                modemResult = dial ? m_port->dial(commands, m_modemCancel, stop)
                                    : m_port->hangup(m_modemCancel, stop);
+                // Both procedures end by reading the lines.
+                changed = noteModemStatus(m_port->modemStatus());
             }
         }
         m_queue->post(m_notifyHandle, dial ? NotifyCode::DialComplete : NotifyCode::HangupComplete,
                       modemResult);
+        // After the completion, so that the host learns of the call's end before the lines.
+        if (changed) {
+            m_queue->post(m_notifyHandle, NotifyCode::ModemStatusChanged, *changed);
+        }
         return;
     }
     case CommRequest::None:
         return;
+    }
+}
+
+std::optional<std::uint8_t> CTAVRINCtrl::noteModemStatus(std::uint8_t status) {
+    if (status == m_modemStatus) {
+        return std::nullopt;
+    }
+    m_modemStatus = status;
+    return status;
+}
+
+void CTAVRINCtrl::watchModem() {
+    {
+        std::lock_guard lock(m_stateMutex);
+        if (!m_props.enabled) {
+            return;
+        }
+    }
+    std::uint8_t status = 0;
+    {
+        std::lock_guard portLock(*m_port);
+        status = m_port->modemStatus();
+    }
+    // Each change travels with its own value: a carrier that drops and comes back before
+    // the host pumps still shows as two changes.
+    if (const auto changed = noteModemStatus(status)) {
+        m_queue->post(m_notifyHandle, NotifyCode::ModemStatusChanged, *changed);
     }
 }
 
@@ -254,20 +287,27 @@ void CTAVRINCtrl::onNotify(NotifyCode code, std::int32_t value) {
         }
         break;
     case NotifyCode::DialComplete:
-        m_modemConnected = value == 0;
+    case NotifyCode::HangupComplete: {
+        const bool dialled = code == NotifyCode::DialComplete;
+        m_modemConnected = dialled && value == 0;
+        m_thread.setModemWatch(m_modemConnected);
+        // Busy reads False inside the modem events, so the host may dial or hang up again
+        // from there; a request made there owns Busy from then on.
         m_busy.store(false);
-        if (!fire(dispid::DialComplete, value)) {
-            return;
+        if (fire(dialled ? dispid::DialComplete : dispid::HangupComplete, value)) {
+            m_thread.busyReleased();
         }
-        break;
-    case NotifyCode::HangupComplete:
-        m_modemConnected = false;
-        m_busy.store(false);
-        if (!fire(dispid::HangupComplete, value)) {
-            return;
-        }
-        break;
+        return;
+    }
     case NotifyCode::ModemStatusChanged:
+        // Without carrier detect the call is over, already inside the event: a host that
+        // dials again from its handler is not refused as still connected.
+        if ((static_cast<unsigned>(value) & MS_RLSD_ON) == 0) {
+            m_modemConnected = false;
+            m_thread.setModemWatch(false);
+        }
+        fire(dispid::ModemStatusChange, value);
+        return; // Busy belongs to whatever request runs meanwhile
     case NotifyCode::UnsolicitedMessage:
         return;
     }

@@ -10,12 +10,15 @@
 #include "engine/CommThread.h"
 #include "engine/NotifyQueue.h"
 #include "engine/TransactionPort.h"
+#include "modem/DialCommands.h"
+#include "modem/ModemCancel.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace tavrin {
 
@@ -80,20 +83,24 @@ private:
     void AsyncRefresh();
     void SyncRefresh();
     void Disconnect();
-    void ModemDial(DialRequest request);
+    void ModemDial(modem::DialCommands commands);
     void ModemHangup();
+    void ModemCancel();
     // Starts the thread if needed; false when it could not be made ready in time.
     bool threadReady();
     // Fires an event with one 16-bit argument; false when the handler destroyed us.
     bool fire(automation::DispId event, std::int32_t value);
     std::uint16_t transact(Path path, const StopSignal& stop);
     PortSetup takePortSetup();
+    // Communications thread: stores the lines just read; the new status when it changed.
+    std::optional<std::uint8_t> noteModemStatus(std::uint8_t status);
 
     // NotifyTarget: completions on the host thread.
     void onNotify(NotifyCode code, std::int32_t value) override;
     // CommThreadClient: the communications thread.
     bool beginAutoPoll() override;
     void serve(CommRequest request, const StopSignal& stop) override;
+    void watchModem() override;
 
     // Written only on the host thread (under m_stateMutex); read there without the lock and
     // by the communications thread under it, which also writes the data area and MemQty.
@@ -102,7 +109,7 @@ private:
     DataArea m_data;
     bool m_reopenPort = true;
     bool m_reapplySettings = true;
-    DialRequest m_dial;
+    modem::DialCommands m_dial;
 
     // Host thread only.
     std::int16_t m_result = 0;
@@ -117,7 +124,9 @@ private:
     // communications thread (compare-exchange, so exactly one wins); released on the host
     // thread after the completion event.
     std::atomic<bool> m_busy{false};
-    std::atomic<bool> m_modemCancel{false};
+    modem::ModemCancel m_modemCancel;
+    // Communications thread only: the modem's lines as last read (none at creation).
+    std::uint8_t m_modemStatus = 0;
 
     std::shared_ptr<NotifyQueue> m_queue;
     NotifyHandle m_notifyHandle = 0;

@@ -450,21 +450,20 @@ Status CTAVRINCtrl::dispatchMethod(DispId id, std::span<const Variant> args, Var
         Disconnect();
         break;
     case d::ModemCancel:
-        m_modemCancel.store(true);
+        ModemCancel();
         break;
     case d::ModemHangup:
         ModemHangup();
         break;
     case d::ModemDial: {
-        DialRequest request;
-        std::string* fields[] = {&request.initString1, &request.initString2, &request.phoneSystem,
-                                 &request.dialString};
-        for (std::size_t k = 0; k < 4; ++k) {
-            if (Status s = coerce(args[k], *fields[k]); !s) {
+        // InitString1, InitString2, PhoneSystem, DialString.
+        std::array<std::string, 4> text;
+        for (std::size_t k = 0; k < text.size(); ++k) {
+            if (Status s = coerce(args[k], text[k]); !s) {
                 return s;
             }
         }
-        ModemDial(std::move(request));
+        ModemDial(modem::dialCommands(text[0], text[1], text[2], text[3]));
         break;
     }
     case d::AboutBox:

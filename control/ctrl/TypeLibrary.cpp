@@ -104,6 +104,13 @@ constexpr std::array kEnumTavrinModemResult = std::to_array<EnumMember>({
     TAVRIN_MEMBER(MDM_RES_MODEM_WRITE_INIT2_CMD),
 });
 
+constexpr std::array kEnumTavrinModemStatus = std::to_array<EnumMember>({
+    TAVRIN_MEMBER(MS_CTS_ON),
+    TAVRIN_MEMBER(MS_DSR_ON),
+    TAVRIN_MEMBER(MS_RING_ON),
+    TAVRIN_MEMBER(MS_RLSD_ON),
+});
+
 #undef TAVRIN_MEMBER
 
 constexpr std::array kEnums = std::to_array<EnumInfo>({
@@ -112,6 +119,7 @@ constexpr std::array kEnums = std::to_array<EnumInfo>({
     EnumInfo{"enumTavrinAddressType", kEnumTavrinAddressType},
     EnumInfo{"enumTavrinResult", kEnumTavrinResult},
     EnumInfo{"enumTavrinModemResult", kEnumTavrinModemResult},
+    EnumInfo{"enumTavrinModemStatus", kEnumTavrinModemStatus},
 });
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {

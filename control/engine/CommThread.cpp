@@ -1,5 +1,7 @@
 #include "engine/CommThread.h"
 
+#include <algorithm>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -72,6 +74,15 @@ void CommThread::busyReleased() {
     m_wake.notify_all();
 }
 
+void CommThread::setModemWatch(bool on) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_modemWatch = on;
+        m_watchDue = PerfTimer::Clock::now();
+    }
+    m_wake.notify_all();
+}
+
 void CommThread::stop() {
     {
         std::lock_guard lock(m_mutex);
@@ -107,14 +118,30 @@ void CommThread::run() {
             }
             // A pending modem request goes first; the poll stays due for the next pass.
         }
+        if (watching() && (next != CommRequest::None || PerfTimer::Clock::now() >= m_watchDue)) {
+            lock.unlock();
+            m_client.watchModem();
+            lock.lock();
+            m_watchDue = PerfTimer::Clock::now() + kModemWatchPeriod;
+        }
         if (next != CommRequest::None) {
             lock.unlock();
             m_client.serve(next, m_stopSignal);
             lock.lock();
             continue;
         }
+        if (m_request != CommRequest::None || m_stop.load()) {
+            continue; // arrived while the lines were read
+        }
+        std::optional<PerfTimer::Clock::time_point> until;
         if (pollEligible()) {
-            m_wake.wait_until(lock, m_pollTimer.deadline() + std::chrono::nanoseconds(1));
+            until = m_pollTimer.deadline() + std::chrono::nanoseconds(1);
+        }
+        if (watching()) {
+            until = until ? std::min(*until, m_watchDue) : m_watchDue;
+        }
+        if (until) {
+            m_wake.wait_until(lock, *until);
         } else {
             m_wake.wait(lock);
         }

@@ -27,6 +27,9 @@ public:
     // Runs on the communications thread: serves one request and posts its completion. A
     // transaction sleeping on the line wakes when `stop` is raised.
     virtual void serve(CommRequest request, const StopSignal& stop) = 0;
+    // Runs on the communications thread while the modem watch is on: reads the modem's
+    // lines and posts a change.
+    virtual void watchModem() = 0;
 
 protected:
     ~CommThreadClient() = default;
@@ -62,6 +65,15 @@ public:
     // The host took a completion and released Busy: a poll held back by it may run now.
     void busyReleased();
 
+    // While a modem call is up: the lines are read before every request and at least every
+    // kModemWatchPeriod (not while paused).
+    void setModemWatch(bool on);
+    // Linux has no descriptor that turns readable when a modem line changes (TIOCMIWAIT
+    // blocks, and only a signal could end it), so the lines are sampled, and only during a
+    // call. Every request sees them fresh; between requests a lost carrier is noticed within
+    // this period, far below any reply time-out, at 20 wake-ups a second.
+    static constexpr std::chrono::milliseconds kModemWatchPeriod{50};
+
     // Raises the stop signal (a transaction in progress wakes and ends) and waits for the
     // thread.
     void stop();
@@ -71,6 +83,7 @@ public:
 private:
     void run();
     bool pollEligible() const { return m_autoPoll && !m_paused && !m_pollHeldBack; }
+    bool watching() const { return m_modemWatch && !m_paused; }
 
     CommThreadClient& m_client;
     ThreadLauncher m_launcher;
@@ -81,6 +94,8 @@ private:
     bool m_paused = false;
     bool m_autoPoll = false;
     bool m_pollHeldBack = false;
+    bool m_modemWatch = false;
+    PerfTimer::Clock::time_point m_watchDue{};
     std::int32_t m_interval = 50;
     CommRequest m_request = CommRequest::None;
     PerfTimer m_pollTimer;

@@ -1,7 +1,6 @@
 #include "engine/PortSession.h"
 
 #include "commport/PortName.h"
-#include "engine/RunTransaction.h"
 #include "tavrin/TavrinEnums.h"
 
 namespace tavrin {
@@ -39,6 +38,12 @@ bool PortSession::ensurePortOpen(const PortSettings& port, PortRequestFlags chan
 
 std::uint16_t PortSession::runTransaction(const Transaction& transaction, DataArea& data,
                                           std::int16_t& memQty, int stopFd) {
+    return runOnLine([&](CommPort& port) {
+        return RunTransaction(port, transaction, m_codec, data, memQty, stopFd);
+    });
+}
+
+std::uint16_t PortSession::runOnLine(const std::function<TransactionOutcome(CommPort&)>& exchange) {
     std::lock_guard guard(m_mutex);
     TransactionOutcome outcome;
     {
@@ -46,7 +51,7 @@ std::uint16_t PortSession::runTransaction(const Transaction& transaction, DataAr
         if (!line.owns()) {
             return RES_AX_COMM_OPEN;
         }
-        outcome = RunTransaction(m_port, transaction, m_codec, data, memQty, stopFd);
+        outcome = exchange(m_port);
     }
     if (outcome.portLost) {
         // Outside the port lock: closing may wait for another sharer to take ownership.

@@ -12,10 +12,12 @@
 #include "commport/EnsurePortOpen.h"
 #include "ctrl/DataArea.h"
 #include "engine/PortSettings.h"
+#include "engine/RunTransaction.h"
 #include "engine/Transaction.h"
 #include "frame/CodecState.h"
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 
 namespace tavrin {
@@ -46,6 +48,11 @@ public:
     // work again.
     std::uint16_t runTransaction(const Transaction& transaction, DataArea& data,
                                  std::int16_t& memQty, int stopFd = -1);
+
+    // Any exchange on the line under the port lock, after ensurePortOpen succeeded (a modem
+    // procedure; runTransaction is one too). An outcome that lost the port closes it as
+    // runTransaction does. RES_AX_COMM_OPEN when the port is not open.
+    std::uint16_t runOnLine(const std::function<TransactionOutcome(CommPort&)>& exchange);
 
     // ensurePortOpen then runTransaction: what the communications thread does per request.
     // stopFd: the thread's StopSignal (or -1).

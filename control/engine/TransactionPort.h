@@ -1,13 +1,14 @@
 // What the communications thread and SyncRefresh need from the serial side: open the port
 // as the control's properties name it, run one request/reply exchange, run the modem
-// procedures, close. The serial port, port sharing and the frame codec sit behind it.
+// procedures and read the modem's lines, close. The serial port, port sharing and the frame codec
+// sit behind it.
 #pragma once
 
 #include "ctrl/DataArea.h"
 #include "engine/StopSignal.h"
-#include "tavrin/TavrinEnums.h"
+#include "modem/DialCommands.h"
+#include "modem/ModemCancel.h"
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -34,13 +35,6 @@ struct TransactionRequest {
     std::int16_t timeoutTrans = 150;
 };
 
-struct DialRequest {
-    std::string initString1;
-    std::string initString2;
-    std::string phoneSystem;
-    std::string dialString;
-};
-
 class TransactionPort {
 public:
     virtual ~TransactionPort() = default;
@@ -61,16 +55,15 @@ public:
     virtual std::uint16_t runTransaction(const TransactionRequest& request, DataArea& data,
                                          std::int16_t& memQty, const StopSignal& stop) = 0;
 
-    // The modem procedures, called like runTransaction; they return a modem result. Until
-    // a port implements them, a request fails with the result of its first command's write,
-    // so a host is never told a call was made or ended when nothing was sent.
-    virtual std::uint16_t dial(const DialRequest& /*request*/, std::atomic<bool>& /*cancel*/,
-                               const StopSignal& /*stop*/) {
-        return MDM_RES_MODEM_WRITE_DIAL_CMD;
-    }
-    virtual std::uint16_t hangup(std::atomic<bool>& /*cancel*/, const StopSignal& /*stop*/) {
-        return MDM_RES_MODEM_WRITE_HANGUP_CMD;
-    }
+    // The modem procedures, called like runTransaction; they return a modem result. An
+    // answer wait consumes `cancel`; raising `stop` ends one as cancelled.
+    virtual std::uint16_t dial(const modem::DialCommands& commands, modem::ModemCancel& cancel,
+                               const StopSignal& stop) = 0;
+    virtual std::uint16_t hangup(modem::ModemCancel& cancel, const StopSignal& stop) = 0;
+
+    // The modem's lines (enumTavrinModemStatus bits), called with the lock held; all off
+    // while the port is closed.
+    virtual std::uint8_t modemStatus() = 0;
 
     // Closes the port and leaves its sharing; the next ensurePortOpen opens it again.
     virtual void disconnect() = 0;

@@ -345,6 +345,9 @@ TEST_F(PtyPort, SettingsAndModemLinesOnAPseudoTerminal) {
         EXPECT_TRUE(port->setModemLine(line, true));
         EXPECT_TRUE(port->setModemLine(line, false));
     }
+    // No modem lines to read: all off, as a modem without carrier.
+    const ModemLines lines = port->modemLines();
+    EXPECT_FALSE(lines.cts || lines.dsr || lines.ring || lines.carrier);
     EXPECT_TRUE(port->purge(PurgeKind::Receive));
     EXPECT_TRUE(port->purge(PurgeKind::TransmitClear));
 }

@@ -15,13 +15,7 @@ protected:
     void SetUp() override { m_control = make(); }
 
     std::unique_ptr<CTAVRINCtrl> make(ThreadLauncher launcher = {}) {
-        ControlEnvironment env;
-        env.makePort = [script = m_script] { return std::make_unique<ScriptedPort>(script); };
-        env.launchThread = std::move(launcher);
-        auto control = CTAVRINCtrl::create(std::move(env));
-        control->advise(&m_host);
-        control->setSite(&m_host);
-        return control;
+        return scriptedControl(m_script, m_host, std::move(launcher));
     }
 
     std::int16_t result() { return get(*m_control, d::Result).asI2(); }
@@ -290,24 +284,6 @@ TEST_F(RefreshTest, DisconnectIsIgnoredWhileBusyAndOtherwiseClosesThePort) {
     // The next refresh lifts the pause and is served.
     ASSERT_TRUE(call(*m_control, d::AsyncRefresh));
     ASSERT_TRUE(completed(2));
-}
-
-TEST_F(RefreshTest, ModemRequestsFailUntilAModemIsImplemented) {
-    ASSERT_TRUE(
-        call(*m_control, d::ModemDial,
-             {Variant::bstr(""), Variant::bstr(""), Variant::bstr("t"), Variant::bstr("5")}));
-    ASSERT_TRUE(pumpUntil([&] { return m_host.count(d::DialComplete) == 1; }));
-    EXPECT_EQ(static_cast<std::uint16_t>(m_host.events[0].value), MDM_RES_MODEM_WRITE_DIAL_CMD);
-    EXPECT_FALSE(busy());
-
-    ASSERT_TRUE(call(*m_control, d::ModemHangup));
-    ASSERT_TRUE(pumpUntil([&] { return m_host.count(d::HangupComplete) == 1; }));
-    EXPECT_EQ(static_cast<std::uint16_t>(m_host.events[1].value), MDM_RES_MODEM_WRITE_HANGUP_CMD);
-
-    m_script->openable = false;
-    ASSERT_TRUE(call(*m_control, d::ModemHangup));
-    ASSERT_TRUE(pumpUntil([&] { return m_host.count(d::HangupComplete) == 2; }));
-    EXPECT_EQ(m_host.events[2].value, RES_AX_COMM_OPEN);
 }
 
 // The operator program's screen: 45 controls on one host thread, one queue. Each gets its

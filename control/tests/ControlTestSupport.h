@@ -7,6 +7,7 @@
 #include "ctrl/DispIds.h"
 #include "engine/NotifyQueue.h"
 #include "engine/TransactionPort.h"
+#include "tavrin/TavrinEnums.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -35,6 +36,10 @@ struct PortScript {
     bool holdTransactions = false;                       // a transaction waits until released
     bool waitForStop = false;                            // a transaction waits for the stop flag
     std::function<void(DataArea&, std::int16_t&)> reply; // a good reply's effect
+    std::uint16_t dialResult = 0;                        // what each dial returns
+    std::uint16_t hangupResult = 0;                      // what each hang-up returns
+    bool holdModem = false;      // a modem procedure waits until cancelled or stopped
+    std::uint8_t modemLines = 0; // what the modem status reads
 
     int opens = 0;
     int transactionsStarted = 0;
@@ -43,6 +48,9 @@ struct PortScript {
     std::vector<std::uint16_t> returned;
     std::vector<TransactionRequest> requests;
     std::vector<PortSetup> setups;
+    std::vector<modem::DialCommands> dials;
+    int hangups = 0;
+    int statusReads = 0;
 
     void release() {
         std::lock_guard lock(mutex);
@@ -97,12 +105,53 @@ public:
         return result;
     }
 
+    std::uint16_t dial(const modem::DialCommands& commands, modem::ModemCancel& cancel,
+                       const StopSignal& stop) override {
+        std::unique_lock lock(m_script->mutex);
+        m_script->dials.push_back(commands);
+        m_script->changed.notify_all();
+        const bool cancelled = holdModem(lock, cancel, stop);
+        return cancelled ? static_cast<std::uint16_t>(MDM_RES_MODEM_OPERATION_CANCELLED)
+                         : m_script->dialResult;
+    }
+
+    std::uint16_t hangup(modem::ModemCancel& cancel, const StopSignal& stop) override {
+        std::unique_lock lock(m_script->mutex);
+        ++m_script->hangups;
+        m_script->changed.notify_all();
+        const bool cancelled = holdModem(lock, cancel, stop);
+        return cancelled ? static_cast<std::uint16_t>(MDM_RES_MODEM_OPERATION_CANCELLED)
+                         : m_script->hangupResult;
+    }
+
+    std::uint8_t modemStatus() override {
+        std::lock_guard lock(m_script->mutex);
+        ++m_script->statusReads;
+        m_script->changed.notify_all();
+        return m_script->modemLines;
+    }
+
     void disconnect() override {
         std::lock_guard lock(m_script->mutex);
         ++m_script->disconnects;
     }
 
 private:
+    // As an answer wait: consumes a cancel, and while the script holds modem procedures
+    // sleeps until a cancel or the stop. True when cancelled or stopped.
+    bool holdModem(std::unique_lock<std::mutex>& lock, modem::ModemCancel& cancel,
+                   const StopSignal& stop) {
+        if (m_script->holdModem) {
+            lock.unlock();
+            pollfd fds[2] = {{cancel.fd(), POLLIN, 0}, {stop.fd(), POLLIN, 0}};
+            while (::poll(fds, 2, -1) < 0) {
+            }
+            lock.lock();
+        }
+        const bool cancelled = cancel.consume();
+        return cancelled || stop.raised();
+    }
+
     std::shared_ptr<PortScript> m_script;
     std::recursive_mutex m_lock;
 };
@@ -139,6 +188,18 @@ public:
         return n;
     }
 };
+
+// A control on a scripted port, reporting to `host`.
+inline std::unique_ptr<CTAVRINCtrl> scriptedControl(std::shared_ptr<PortScript> script, Host& host,
+                                                    ThreadLauncher launcher = {}) {
+    ControlEnvironment env;
+    env.makePort = [script = std::move(script)] { return std::make_unique<ScriptedPort>(script); };
+    env.launchThread = std::move(launcher);
+    auto control = CTAVRINCtrl::create(std::move(env));
+    control->advise(&host);
+    control->setSite(&host);
+    return control;
+}
 
 // Pumps this thread's queue until `done` holds or the deadline passes.
 template <class Pred>

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <unistd.h>
@@ -49,26 +50,30 @@ std::optional<BusSummary> parseSummary(const std::string& output) {
 
 namespace {
 
-std::size_t receivedFrames(const std::string& path) {
-    std::ifstream in(path);
+std::size_t receivedFrames(const std::string& text) {
     std::size_t count = 0;
-    for (std::string line; std::getline(in, line);) {
-        if (line.find(" rx ") != std::string::npos) {
-            ++count;
-        }
+    for (std::size_t at = text.find(" rx "); at != std::string::npos;
+         at = text.find(" rx ", at + 1)) {
+        ++count;
     }
     return count;
 }
 
+std::string contentOf(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 } // namespace
 
-bool waitForReceivedFrames(const std::string& path, std::size_t count, Clock::time_point deadline) {
+bool waitForFile(const std::string& path, const std::function<bool(const std::string&)>& done,
+                 Clock::time_point deadline) {
     UniqueFd watch(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK));
     if (!watch.valid() || ::inotify_add_watch(watch.get(), path.c_str(), IN_MODIFY) < 0) {
         return false;
     }
-    // Counted after the watch is in place, so that no write falls between count and wait.
-    while (receivedFrames(path) < count) {
+    // Read after the watch is in place, so that no write falls between reading and waiting.
+    while (!done(contentOf(path))) {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) {
@@ -82,6 +87,11 @@ bool waitForReceivedFrames(const std::string& path, std::size_t count, Clock::ti
         }
     }
     return true;
+}
+
+bool waitForReceivedFrames(const std::string& path, std::size_t count, Clock::time_point deadline) {
+    return waitForFile(
+        path, [count](const std::string& text) { return receivedFrames(text) >= count; }, deadline);
 }
 
 } // namespace tavrin::test

@@ -11,6 +11,7 @@
 #include "portshare/UniqueFd.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,8 +41,13 @@ struct BusSummary {
 };
 std::optional<BusSummary> parseSummary(const std::string& output);
 
-// Sleeps until the frame log at `path` holds at least `count` received (rx) frames, woken by
+// Sleeps until `done` holds for the content of the file at `path` (which must exist), woken by
 // the file's changes; false at the deadline.
+bool waitForFile(const std::string& path, const std::function<bool(const std::string&)>& done,
+                 Clock::time_point deadline);
+
+// Sleeps until the frame log at `path` holds at least `count` received (rx) frames; false at
+// the deadline.
 bool waitForReceivedFrames(const std::string& path, std::size_t count, Clock::time_point deadline);
 
 } // namespace tavrin::test

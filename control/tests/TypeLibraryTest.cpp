@@ -97,6 +97,13 @@ const std::vector<ExpectedEnum> kPublished = {
          C(MDM_RES_MODEM_WRITE_HANGUP_CMD, 46336),    C(MDM_RES_MODEM_WRITE_ATTENTION_CMD, 46592),
          C(MDM_RES_MODEM_WRITE_INIT2_CMD, 46848),
      }},
+    {"enumTavrinModemStatus",
+     {
+         C(MS_CTS_ON, 16),
+         C(MS_DSR_ON, 32),
+         C(MS_RING_ON, 64),
+         C(MS_RLSD_ON, 128),
+     }},
 };
 #undef C
 

@@ -33,7 +33,8 @@ The library is found as ``find_library`` says: the path given as ``library=``, e
 from ._capi import find_library as _find_library
 from ._capi import load as _load
 from ._control import DEFAULT_CLASS, Completion, Control, DataView
-from .enums import (AddressType, DataMode, Function, ModemResult, Result, RESULT_DEVICE_BUSY)
+from .enums import (AddressType, DataMode, Function, ModemResult, ModemStatus, Result,
+                    RESULT_DEVICE_BUSY)
 from .enums import PUBLISHED as _PUBLISHED
 from .errors import (IndexOutOfRange, LibraryError, MemberNotFound, ReleasedError, TavrinError,
                      TavrinTimeout, WrongThreadError)
@@ -60,5 +61,6 @@ __all__ = [
     "Control", "Completion", "DataView", "DEFAULT_CLASS", "find_library", "constant",
     "TavrinError", "LibraryError", "MemberNotFound", "IndexOutOfRange", "ReleasedError",
     "WrongThreadError", "TavrinTimeout",
-    "Function", "DataMode", "AddressType", "Result", "ModemResult", "RESULT_DEVICE_BUSY",
+    "Function", "DataMode", "AddressType", "Result", "ModemResult", "ModemStatus",
+    "RESULT_DEVICE_BUSY",
 ]

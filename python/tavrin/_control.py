@@ -368,6 +368,32 @@ class Control:
         self._events.clear()
         return taken
 
+    def event_id(self, name: str) -> int:
+        """The number of the event called `name` (``"DialComplete"``), as ``events()`` gives it."""
+        self._check()
+        dispid = c_int32()
+        rc = self._vtbl.GetEventIDOfName(self._control, name.encode("utf-8", "surrogateescape"),
+                                         byref(dispid))
+        if rc != 0:
+            raise automation_error(438, "Object doesn't support this event", name)
+        return dispid.value
+
+    def wait_event(self, name: str, timeout: float) -> Tuple[Value, ...]:
+        """The arguments of the next event called `name` (not ``Complete``: see ``wait``),
+        waiting up to `timeout` seconds; the other events stay for ``events()``. Raises
+        TavrinTimeout when none comes."""
+        dispid = self.event_id(name)
+        deadline = time.monotonic() + timeout
+        while True:
+            for k, (number, values, _when) in enumerate(self._events):
+                if number == dispid:
+                    del self._events[k]
+                    return values
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise TavrinTimeout(None, f"no {name} within {timeout:g} s")
+            self._pump(left)
+
     # Life.
 
     def release(self) -> None:

@@ -4,7 +4,7 @@ Their members are also names of the module itself: ``tavrin.FUNC_MB_READ_INPUT_R
 The values never change; the tests compare these tables with the library's own.
 """
 
-from enum import IntEnum
+from enum import IntEnum, IntFlag
 
 
 class Function(IntEnum):
@@ -103,9 +103,17 @@ class ModemResult(IntEnum):
     MDM_RES_MODEM_WRITE_INIT2_CMD = 46848
 
 
+class ModemStatus(IntFlag):
+    """enumTavrinModemStatus: the modem's lines as ``ModemStatusChange`` reports them."""
+    MS_CTS_ON = 16
+    MS_DSR_ON = 32
+    MS_RING_ON = 64
+    MS_RLSD_ON = 128
+
+
 # A refresh refused because the control was busy (no Complete follows).
 RESULT_DEVICE_BUSY = 1792
 
 PUBLISHED = {"enumTavrinFunction": Function, "enumTavrinDataMode": DataMode,
              "enumTavrinAddressType": AddressType, "enumTavrinResult": Result,
-             "enumTavrinModemResult": ModemResult}
+             "enumTavrinModemResult": ModemResult, "enumTavrinModemStatus": ModemStatus}

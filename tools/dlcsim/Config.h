@@ -1,6 +1,8 @@
 // What one dlcsim run simulates, as read from the command line.
 #pragma once
 
+#include "ModemConfig.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -50,6 +52,7 @@ struct Config {
     std::vector<FaultRule> faults;
     std::uint64_t seed = 1;
     std::string logPath;
+    ModemConfig modem; // --modem and --modem-*
 };
 
 } // namespace dlcsim

@@ -1,5 +1,6 @@
 #include "EventLoop.h"
 #include "Line.h"
+#include "Modem.h"
 #include "Session.h"
 #include "Signals.h"
 
@@ -11,8 +12,11 @@
 #include <time.h>
 
 namespace dlcsim {
+namespace {
 
-bool serve(Session& session, Line& line, StopSignals& signals, std::string& error) {
+// Session or Modem: receive, expire, nextDeadline, takeDue.
+template <class Responder>
+bool serveLine(Responder& session, Line& line, StopSignals& signals, std::string& error) {
     // Paced output is due every 286 us at 38400 baud; the default 50 us timer slack would
     // stretch the characters noticeably.
     prctl(PR_SET_TIMERSLACK, 1000UL);
@@ -62,6 +66,16 @@ bool serve(Session& session, Line& line, StopSignals& signals, std::string& erro
             line.write(out);
         }
     }
+}
+
+} // namespace
+
+bool serve(Session& session, Line& line, StopSignals& signals, std::string& error) {
+    return serveLine(session, line, signals, error);
+}
+
+bool serve(Modem& modem, Line& line, StopSignals& signals, std::string& error) {
+    return serveLine(modem, line, signals, error);
 }
 
 } // namespace dlcsim

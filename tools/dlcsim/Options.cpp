@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "ModemOptions.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -194,6 +196,7 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
     ParsedOptions result;
     Config config;
     Raw raw;
+    bool modemOptionSeen = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string_view opt = args[i];
         std::optional<std::string_view> inlineValue;
@@ -236,6 +239,22 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
             config.lineTiming = true;
             continue;
         }
+        // The emulated modem's options.
+        if (opt == "--modem") {
+            if (!flag()) {
+                return result;
+            }
+            config.modem.enabled = true;
+            continue;
+        }
+        if (isModemOption(opt)) {
+            if (!need() || !parseModemOption(opt, *value, config.modem, result.error)) {
+                return result;
+            }
+            modemOptionSeen = true;
+            continue;
+        }
+
         if (!need()) {
             return result;
         }
@@ -336,6 +355,10 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
             return result;
         }
     }
+    if (modemOptionSeen && !config.modem.enabled) {
+        result.error = "the --modem-* options need --modem";
+        return result;
+    }
     if (config.linkName.empty() == config.devicePath.empty()) {
         result.error = "give either --link NAME or --device PATH";
         return result;
@@ -386,7 +409,8 @@ Faults (repeatable, P from 0 to 1):
 
   --log FILE           one line per frame: first and last byte time, rx|tx, bytes, verdict
   --help
-
+)" + modemUsage() +
+           R"(
 Registers of every cell (one-based references):
   30001-30002 measured value   30003 status (bit 0: latched)   30004 rated capacity
   30006 serial number          30008 model name   30028 maker name (20 registers each)

@@ -2,6 +2,8 @@
 #include "EventLoop.h"
 #include "FrameLog.h"
 #include "Line.h"
+#include "Modem.h"
+#include "ModemFiles.h"
 #include "Options.h"
 #include "PortLink.h"
 #include "Session.h"
@@ -10,6 +12,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -18,6 +22,43 @@ namespace {
 int failWith(const std::string& message) {
     std::fprintf(stderr, "dlcsim: %s\n", message.c_str());
     return 1;
+}
+
+// The emulated modem in front of the bus with its log and lines file.
+struct ModemFront {
+    std::unique_ptr<dlcsim::ModemLog> log;
+    std::unique_ptr<dlcsim::Modem> modem;
+};
+
+std::optional<ModemFront> makeModem(const dlcsim::Config& config, dlcsim::Session& session,
+                                    std::string& error) {
+    using namespace dlcsim;
+    ModemFront front;
+    if (!config.modem.logPath.empty()) {
+        front.log = ModemLog::open(config.modem.logPath);
+        if (!front.log) {
+            error = "cannot write " + config.modem.logPath + ": " + std::strerror(errno);
+            return std::nullopt;
+        }
+    }
+    Modem::LogFn logFn;
+    if (front.log) {
+        logFn = [log = front.log.get()](TimePoint t, std::string_view kind, std::string_view text) {
+            log->write(t, kind, text);
+        };
+    }
+    Modem::LinesFn linesFn;
+    if (!config.modem.linesPath.empty()) {
+        linesFn = [path = config.modem.linesPath](const ModemLines& lines) {
+            if (!writeModemLines(path, lines)) {
+                std::fprintf(stderr, "dlcsim: cannot write %s: %s\n", path.c_str(),
+                             std::strerror(errno));
+            }
+        };
+    }
+    front.modem = std::make_unique<Modem>(config.modem, session, config.line.baud, std::move(logFn),
+                                          std::move(linesFn));
+    return front;
 }
 
 } // namespace
@@ -55,6 +96,14 @@ int main(int argc, char** argv) {
         }
     }
     Session session(config, Clock::now(), log.get());
+    // Before the ready line: whoever waits for it may read the modem's files at once.
+    std::optional<ModemFront> modem;
+    if (config.modem.enabled) {
+        modem = makeModem(config, session, error);
+        if (!modem) {
+            return failWith(error);
+        }
+    }
 
     std::optional<PortLink> link;
     if (!config.linkName.empty()) {
@@ -68,7 +117,8 @@ int main(int argc, char** argv) {
     }
     std::fflush(stdout);
 
-    const bool ok = serve(session, *line, *signals, error);
+    const bool ok = modem ? serve(*modem->modem, *line, *signals, error)
+                          : serve(session, *line, *signals, error);
     std::printf("%s\n", summaryLine(session.counters()).c_str());
     std::fflush(stdout);
     if (!ok) {

@@ -89,6 +89,15 @@ typedef struct TavrinEventSink {
     void (*OnEvent)(void* context, int32_t dispid, const TavrinVariant* args, uint32_t argc);
 } TavrinEventSink;
 
+/* Modem dialling (ModemDial, ModemHangup, ModemCancel). DialComplete and HangupComplete
+ * carry enumTavrinModemResult values: 0 success, 1280 the port could not be opened, 8192
+ * the communications thread did not start. Busy is already False inside them. While a
+ * call is up the control reads the modem's lines before every request and every 50 ms;
+ * ModemStatusChange carries them (enumTavrinModemStatus bits) at each change, and without
+ * MS_RLSD_ON the call is over. A port without modem lines (a pseudo-terminal) reads as all
+ * off and reports no change. ModemCancel ends the answer wait of the dial or hang-up in
+ * progress; a cancel given while none runs is dropped. */
+
 /* The container. UserMode returns 0 in design mode (run-time-only properties then refuse
  * reads); without a site the control is in run mode. OnPropertyChanged follows every
  * accepted property write. Either function pointer may be NULL. */

@@ -103,6 +103,14 @@ enum enumTavrinModemResult {
 /* Unnamed modem results. */
 #define TAVRIN_MODEM_RESULT_HANGUP_NO_ANSWER 44544
 
+/* The modem's lines as ModemStatusChange reports them, one bit each. */
+enum enumTavrinModemStatus {
+    MS_CTS_ON = 16,
+    MS_DSR_ON = 32,
+    MS_RING_ON = 64,
+    MS_RLSD_ON = 128 /* carrier detect */
+};
+
 #ifdef __cplusplus
 }
 #endif
