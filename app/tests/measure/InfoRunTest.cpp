@@ -129,6 +129,13 @@ private slots:
         QVERIFY2(records[2].startsWith("\"DLC,\"\"Q\"\"500" + QString(30, u' ') + "\","),
                  qPrintable(records[2]));
         QVERIFY(!QFile::exists(f.folder() + "/Data/error_log.txt"));
+
+        // Timer2: for a second after Stop the window takes no input and Start stays off.
+        QVERIFY(!f.screenWidget().isEnabled());
+        QVERIFY(!f.button("cmdStartInfo")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(f.screenWidget().isEnabled(), 5000);
+        QVERIFY(f.button("cmdStartInfo")->isEnabled());
+        QVERIFY(f.button("cmdSaveInfo")->isHidden());
     }
 
     // Replies dropped at random: an item whose read times out counts a no-reply, keeps the
