@@ -88,7 +88,7 @@ void readRowsTwice(MeasureFixture& f, const std::array<Row, kRows>& rows,
     QVERIFY(frames.size() >= first + 2 * kRows);
     for (qsizetype n = 0; n < first; ++n)
         QVERIFY2(frames[n].startsWith(assignmentOf(assigned[static_cast<std::size_t>(n)])),
-                 qPrintable(frames[n]));
+                 qPrintable(QString::fromStdString(f.simulator().log())));
     for (qsizetype n = first; n < frames.size(); ++n) {
         const Row& row = rows[static_cast<std::size_t>((n - first) % kRows)];
         QVERIFY2(frames[n].startsWith(row.request),
