@@ -3,6 +3,7 @@
 # pseudo-terminal linked as COM5, prepares a program folder whose settings point at that port
 # with the four cells registered, and starts the operator program there.
 #   scripts/demo.sh            (Ctrl+C or closing the program ends the demo)
+#   scripts/demo.sh -ORB       the eight-cell program with the custom-read tab
 # DEMO_HOME names the program folder (default: ~/torvik-demo); it is kept between runs.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -26,11 +27,19 @@ if [ ! -f "$home/TorvikSetting.ini" ]; then
 2=2
 3=3
 4=4
+5=0
+6=0
+7=0
+8=0
 [SLAVEADDRESS]
 1=1
 2=2
 3=3
 4=4
+5=5
+6=6
+7=7
+8=8
 [SETTINGS]
 BPS300=False
 Baudrate=38400
@@ -58,10 +67,38 @@ TimeOut=500
 2=True
 3=True
 4=True
+[TAB3]
+1=1
+2=2
+3=3
+4=4
+5=True
+6=True
+7=True
+8=True
+9=3
+10=2
+11=3
+12=2
+13=10
+14=60
+15=30
+16=8
+17=2
+18=2
+19=4
+20=10
+21=H
+22=F
+23=F
+24=A
 INI
 fi
 
-coproc SIM { exec "$build/bin/dlcsim" --cells 4 --link COM5 2>&1; }
+# Free registers with contents worth reading on the custom tab: two words, a float (pi, high
+# word first) and an eight-byte real (pi again).
+coproc SIM { exec "$build/bin/dlcsim" --cells 4 --link COM5 --preset 40010=0A05,1234 \
+  --preset 30060=4049,0FDB --preset 40030=6888,A221,0FDA,8249 2>&1; }
 trap 'kill "$SIM_PID" 2>/dev/null || true' EXIT INT TERM
 # The simulator prints one line once it answers.
 if ! read -r -t 10 ready <&"${SIM[0]}" || [[ "$ready" != "dlcsim: COM5 -> "* ]]; then
@@ -73,8 +110,8 @@ echo "$ready"
 export TORVIK_HOME="$home"
 echo "Torvik: program folder $home. Press 通信へ, then Start (開始) on the measurement tab."
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  "$build/bin/Torvik"
+  "$build/bin/Torvik" "$@"
 else
   echo "No display: running Torvik under Xvfb (xvfb-run); attach a VNC or take screenshots to see it."
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bin/Torvik"
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$build/bin/Torvik" "$@"
 fi

@@ -157,3 +157,57 @@ comm=$(window "^通信$")
 click 125 32
 shot frmComm-tab3 "$comm"
 finish "$comm"
+
+# Both reading tabs after a run against dlcsim on COM5: the information items of cell 1 in the
+# standard program, and custom rows in four formats in the -ORB program.
+bus() { # dlcsim arguments; the link goes where the program looks for COM5
+  "$build/bin/dlcsim" --link COM5 "$@" >"$work/dlcsim.log" 2>&1 &
+  sim=$!
+  for _ in $(seq 100); do grep -q "^dlcsim: COM5 -> " "$work/dlcsim.log" && return 0; sleep 0.1; done
+  echo "dlcsim did not start: $(cat "$work/dlcsim.log")" >&2
+  return 1
+}
+bus_end() { kill "$sim"; wait "$sim" || true; }
+run_tab() { # Start x y, Stop x y: a run of a few seconds, then Stop and its one-second lock
+  click "$1" "$2"
+  sleep 4
+  click "$3" "$4"
+  sleep 1.5
+}
+reading_settings() { # folder: quicker polls, and custom rows on four cells in four formats
+  settings "$1"
+  {
+    echo "CommData=100"; echo "CommDataUnit=M"; echo "TimeOut=300"; echo "WaitTime=20"
+    echo "[TAB3]"
+    echo "1=1"; echo "2=2"; echo "3=3"; echo "4=4"
+    for k in 5 6 7 8; do echo "$k=True"; done
+    echo "9=3"; echo "10=2"; echo "11=3"; echo "12=2"
+    echo "13=10"; echo "14=60"; echo "15=30"; echo "16=8"
+    echo "17=2"; echo "18=2"; echo "19=4"; echo "20=10"
+    echo "21=H"; echo "22=F"; echo "23=F"; echo "24=A"
+  } >>"$1/TorvikSetting.ini"
+}
+
+reading_settings "$work/info"
+bus --cells 8 --serials 1001,1002,1003,1004,1005,1006,1007,1008 --temperature -2.5 \
+  --maker 'ACME "Scales", Ltd.'
+start "$work/info"
+click $MENU_COMM 9
+comm=$(window "^通信$")
+click 72 32
+run_tab 665 325 760 325
+shot information-read "$comm"
+finish "$comm"
+bus_end
+
+reading_settings "$work/custom"
+bus --cells 8 --serials 1001,1002,1003,1004,1005,1006,1007,1008 \
+  --preset 40010=0A05,1234 --preset 30060=4049,0FDB --preset 40030=6888,A221,0FDA,8249
+start "$work/custom" -ORB
+click $MENU_COMM 9
+comm=$(window "^通信$")
+click 125 32
+run_tab 410 317 505 317
+shot custom-read "$comm"
+finish "$comm"
+bus_end
