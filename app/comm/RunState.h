@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace torvik::comm {
@@ -31,6 +32,14 @@ struct RunState {
     void clearSelection();
     // Rebuilds the list from the ticked indexes (ascending) and starts at its beginning.
     void setSelection(std::vector<std::int16_t> ticked);
+
+    // The entry at the poll position, which moves on; after the last listed entry it goes
+    // back to 0 and the round has ended. Nothing when the list is empty.
+    struct Listed {
+        std::int16_t index = 0;
+        bool roundEnd = false;
+    };
+    std::optional<Listed> takeNext();
 };
 
 } // namespace torvik::comm

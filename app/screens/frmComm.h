@@ -13,6 +13,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -161,6 +162,11 @@ private:
     void TAVRIN4_Complete(int Index, short nResult);
     void TAVRIN5_Complete(int Index, short nResult);
     void TAVRIN6_Complete(short nResult);
+
+    // The loop of every continuous run: `send` is the run's send step, called whenever no
+    // reply is outstanding; after Stop the error log is written once every reply is in and the
+    // selection list is erased. Returns at once on an abort.
+    void runLoop(QStringView name, const std::function<void()>& send);
 
     // The measurement run's steps.
     bool Tab1_Send();

@@ -9,6 +9,7 @@
 #include "config/ProgramValues.h"
 #include "screens/MessageBox.h"
 #include "screens/comm/LayoutHelpers.h"
+#include "screens/comm/RunSteps.h"
 #include "screens/frmComm.h"
 
 #include <QCheckBox>
@@ -24,13 +25,13 @@
 
 namespace torvik::screens {
 
+using comm::kCommOpenFailed;
+using comm::kPortFailedMessage;
 using mdlFileMgr::programValues;
 using torvik::comm::lineTimeMs;
 
 namespace {
 
-constexpr std::int16_t kCommOpenFailed = 1280;
-constexpr std::size_t kPortFailedMessage = 1; // MESSAGE key "2"
 const QString kBroadcast = QStringLiteral("0");
 
 } // namespace
@@ -58,15 +59,14 @@ void frmComm::readRatedValues(int dlc) {
     const auto& v = programValues();
     const auto i = static_cast<std::size_t>(dlc);
     const QString node = QString::number(v.slaveAddress.at(i));
-    const double wait = v.PollIntervalMs.toDouble() + lineTimeMs(v.setting.Baudrate, 8);
     configure(*TAVRIN4.at(i), v.setting.TimeOut, QStringLiteral("30004"), 2, 4, node);
     TAVRIN4[i]->AsyncRefresh();
-    torvik::comm::pace(wait);
+    comm::sendPause();
     if (m_run.abort)
         return;
     configure(*TAVRIN5.at(i), v.setting.TimeOut, QStringLiteral("30049"), 2, 4, node);
     TAVRIN5[i]->AsyncRefresh();
-    torvik::comm::pace(wait);
+    comm::sendPause();
 }
 
 void frmComm::assignmentSteps(const std::vector<int>& dlcs, bool ratedValues) {

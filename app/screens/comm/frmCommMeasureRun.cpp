@@ -2,6 +2,7 @@
 // saving, stored in the round's record; the working data file handed over at its capacity.
 #include "comm/ControlReply.h"
 #include "comm/Pacing.h"
+#include "comm/RunLoop.h"
 #include "comm/TavrinDispIds.h"
 #include "comm/WorkingFile.h"
 #include "config/Logger.h"
@@ -9,6 +10,7 @@
 #include "config/ProgramValues.h"
 #include "screens/MessageBox.h"
 #include "screens/comm/LayoutHelpers.h"
+#include "screens/comm/RunSteps.h"
 #include "screens/frmComm.h"
 
 #include <QCheckBox>
@@ -23,25 +25,12 @@
 namespace torvik::screens {
 
 using mdlFileMgr::programValues;
-using torvik::comm::lineTimeMs;
 
-namespace {
-
-constexpr std::int16_t kCommOpenFailed = 1280; // the port could not be opened
-constexpr std::int16_t kNoReply = 256;
-constexpr std::size_t kPortFailedMessage = 1; // MESSAGE key "2"
-const QColor kPolling(0, 255, 0);
-
-double pollIntervalMs() {
-    return programValues().PollIntervalMs.toDouble();
-}
-
-// Read, add one, write back: the counters are the text boxes themselves.
-void increment(QLineEdit* counter) {
-    counter->setText(QString::number(counter->text().toLongLong() + 1));
-}
-
-} // namespace
+using comm::increment;
+using comm::kCommOpenFailed;
+using comm::kNoReply;
+using comm::kPortFailedMessage;
+using comm::pollIntervalMs;
 
 void frmComm::configure(torvik::comm::TavrinControl& control, std::int32_t timeout,
                         const QString& memStart, std::int16_t quantity, std::int16_t function,
@@ -67,7 +56,7 @@ void frmComm::sendPoll(int dlc) {
     configure(*TAVRIN1.at(i), v.setting.TimeOut, QStringLiteral("30001"),
               m_measure.chkRead[2]->isChecked() ? 3 : 2, 4, QString::number(v.slaveAddress.at(i)));
     TAVRIN1[i]->AsyncRefresh();
-    comm::paintText(m_measure.lblNo.at(i + 1), kPolling);
+    comm::paintText(m_measure.lblNo.at(i + 1), comm::pollingColour());
 }
 
 bool frmComm::blnRecvCompleteCheck() const {
@@ -156,27 +145,11 @@ void frmComm::StartMeasur() {
 
     m_clock.start(QDateTime::currentDateTime(), torvik::comm::timeGetTime());
     m_run.roundComplete = false;
-    const double reply = v.setting.TimeOut - pollIntervalMs() + lineTimeMs(v.setting.Baudrate, 8);
-    for (;;) {
-        torvik::comm::sleepAndPump();
-        if (m_run.abort)
-            return;
-        if (m_run.stop)
-            break;
-        torvik::comm::sleepAndPump();
-        if (m_run.ready) {
-            if (m_run.pollPosition == 0 && !m_measure.chkRead[1]->isChecked())
-                Sync_Send();
-            Tab1_Send();
-        }
-        torvik::comm::sleepAndPump();
-        if (m_run.ready)
-            continue;
-        torvik::comm::paceUntil(reply, [this] { return m_run.ready; });
-    }
-    if (blnRecvCompleteCheck())
-        WriteLog();
-    m_run.clearSelection();
+    runLoop(u"StartMeasur", [this] {
+        if (m_run.pollPosition == 0 && !m_measure.chkRead[1]->isChecked())
+            Sync_Send();
+        Tab1_Send();
+    });
 }
 
 bool frmComm::Tab1_Send() {
@@ -194,21 +167,20 @@ bool frmComm::Tab1_Send() {
         if (m_run.abort || m_run.stop)
             return false;
     }
-    const auto position = static_cast<std::size_t>(m_run.pollPosition);
-    const int i = m_run.selection.at(std::min(position, m_run.selection.size() - 1));
-    ++m_run.pollPosition;
-    if (i >= m_run.lastListed) {
-        m_run.pollPosition = 0;
-        if (savingOn(Measure))
-            m_run.roundComplete = true;
-    }
+    const auto next = m_run.takeNext();
+    if (!next)
+        return false;
+    if (next->roundEnd && savingOn(Measure))
+        m_run.roundComplete = true;
+    const int i = next->index;
     if (TAVRIN1.at(static_cast<std::size_t>(i))->Busy())
         return false;
     sendPoll(i);
     m_run.received.at(static_cast<std::size_t>(i)) = false;
+    qCDebug(torvik::comm::lcRun) << "Tab1_Send " << i << "  Send Wait  Before.";
     m_run.ready = false;
-    const auto& v = programValues();
-    torvik::comm::pace(pollIntervalMs() + lineTimeMs(v.setting.Baudrate, 8));
+    comm::sendPause();
+    qCDebug(torvik::comm::lcRun) << "Tab1_Send " << i << "  Send Wait  After.";
     return true;
 }
 
@@ -219,16 +191,11 @@ void frmComm::StartMeasurSingle() {
         PortCloseWait();
         return;
     }
-    if (m_run.selection.empty())
+    const auto next = m_run.takeNext();
+    if (!next)
         return;
-    const auto position =
-        std::min(static_cast<std::size_t>(m_run.pollPosition), m_run.selection.size() - 1);
-    const int i = m_run.selection[position];
-    ++m_run.pollPosition;
-    if (static_cast<std::size_t>(m_run.pollPosition) >= m_run.selection.size())
-        m_run.pollPosition = 0;
-    sendPoll(i);
-    m_run.received.at(static_cast<std::size_t>(i)) = false;
+    sendPoll(next->index);
+    m_run.received.at(static_cast<std::size_t>(next->index)) = false;
 }
 
 void frmComm::TAVRIN1_Complete(int Index, short nResult) {
