@@ -11,9 +11,10 @@
 #include <cstring>
 
 namespace torvik::comm {
-namespace {
 
 Q_LOGGING_CATEGORY(lcTextLink, "torvik.textlink", QtWarningMsg)
+
+namespace {
 
 std::optional<QSerialPort::Parity> parityOf(QStringView letter) {
     if (letter.size() != 1)
@@ -226,8 +227,11 @@ void MSComm::portError(QSerialPort::SerialPortError error) {
 void MSComm::closeLostPort() {
     if (!m_closingLostPort)
         return;
+    // The port's own error text is that of its last failed call, which says little here.
     const QString reason =
-        QStringLiteral("%1 (%2): %3").arg(portLabel(), m_devicePath, m_port.errorString());
+        QStringLiteral("%1 (%2): the port stopped working (its device went away or the other "
+                       "end closed it)")
+            .arg(portLabel(), m_devicePath);
     m_port.close();
     m_closingLostPort = false;
     qCWarning(lcTextLink).noquote() << "lost the port" << reason;

@@ -5,6 +5,7 @@
 // operator in errorText(); nothing here throws.
 #pragma once
 
+#include <QLoggingCategory>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
@@ -12,6 +13,10 @@
 #include <optional>
 
 namespace torvik::comm {
+
+// The text link's warnings (a lost port, dropped commands) and, when enabled with
+// QT_LOGGING_RULES="torvik.textlink.debug=true", its traces.
+Q_DECLARE_LOGGING_CATEGORY(lcTextLink)
 
 // "9600,E,8,1": baud rate, parity letter (N, E, O, M, S), data bits (5 to 8), stop bits (1,
 // 1.5, 2). Blanks around the parts are allowed; anything else fails.

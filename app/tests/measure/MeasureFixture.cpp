@@ -28,12 +28,16 @@ QByteArray benchSettings() {
 } // namespace
 
 MeasureFixture::MeasureFixture(std::vector<std::string> simArgs,
-                               const ScreenFixture::Overrides& overrides)
-    : m_sim(std::make_unique<dlcsim::test::Simulator>(std::move(simArgs))),
+                               const ScreenFixture::Overrides& overrides, std::int16_t variant,
+                               int modbusPort)
+    : m_sim(std::make_unique<dlcsim::test::Simulator>(
+          std::move(simArgs), dlcsim::test::Placement{{}, "COM" + std::to_string(modbusPort), {}})),
       m_savedPorts(qgetenv("TAVRIN_PORTS")) {
     const std::string link = m_sim->link();
     qputenv("TAVRIN_PORTS", QByteArray::fromStdString(link.substr(0, link.rfind('/'))));
-    m_screens = std::make_unique<ScreenFixture>(0, benchSettings(), overrides);
+    ScreenFixture::Overrides settings = overrides;
+    settings.try_emplace(QStringLiteral("SETTINGS/Comport"), QString::number(modbusPort));
+    m_screens = std::make_unique<ScreenFixture>(variant, benchSettings(), settings);
 }
 
 MeasureFixture::~MeasureFixture() {

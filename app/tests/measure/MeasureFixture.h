@@ -1,5 +1,6 @@
-// A measurement bench for the tests: dlcsim on a pseudo-terminal linked as COM5, a program
-// folder whose settings point at it with four cells registered, and the main screen.
+// A measurement bench for the tests: dlcsim on a pseudo-terminal linked as COM5 (or another
+// port), a program folder whose settings point at it with four cells registered, and the
+// main screen.
 #pragma once
 
 #include "Child.h"
@@ -19,9 +20,12 @@ namespace torvik::screens::testing {
 
 class MeasureFixture {
 public:
-    // `simArgs` go to dlcsim after its link and log; `overrides` over the bench's settings.
-    MeasureFixture(std::vector<std::string> simArgs,
-                   const ScreenFixture::Overrides& overrides = {});
+    // `simArgs` go to dlcsim after its link and log; `overrides` over the bench's settings;
+    // `variant` is the program's (1 has the test tab). The control names its port objects
+    // after the port across the machine: a test that may run beside another uses another
+    // `modbusPort`.
+    MeasureFixture(std::vector<std::string> simArgs, const ScreenFixture::Overrides& overrides = {},
+                   std::int16_t variant = 0, int modbusPort = 5);
     ~MeasureFixture();
 
     bool simulatorReady() const { return m_sim->ready(); }
