@@ -197,6 +197,8 @@ int MSComm::setOutput(const QString& text) {
         return fail(comTxFull, QStringLiteral("%1: the line takes nothing").arg(portLabel()));
     }
     m_port.write(bytes);
+    // Out now, not at the next turn of the event loop: a Stop that follows closes the port.
+    m_port.flush();
     return 0;
 }
 
