@@ -152,6 +152,8 @@ void frmComm::resetTestLink() {
     m_link.gather->stop();
     m_link.fragment->stop();
     m_link.step->stop();
+    comm::paintText(m_test.lblRecvCommand, Qt::black);
+    comm::paintText(m_test.lblSendData, Qt::black);
     m_link.assembler.clear();
     m_link.waiting.clear();
     m_link.now = TestLinkState::Step::Idle;

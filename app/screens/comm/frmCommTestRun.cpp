@@ -42,8 +42,10 @@ bool frmComm::OpenTestLink() {
     if (error == 0)
         error = MSComm1->setRThreshold(1);
     resetTestLink();
-    if (error == 0)
+    if (error == 0) {
+        DLC_CommStatusDisplay(); // in place of what a failed start or a lost port said
         return true;
+    }
     // The run cannot start without its second port: say which port and why, and start nothing.
     m_test.run.lblMsg->setText(MSComm1->errorText());
     MSComm1->setPortOpen(false);
