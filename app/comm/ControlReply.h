@@ -22,6 +22,9 @@ public:
     std::int16_t word(int index) const override {
         return m_control.DataWord(static_cast<std::int16_t>(index)).value;
     }
+    bool bit(int index) const override {
+        return m_control.GetDataBitM(static_cast<std::int16_t>(index)).value;
+    }
 
 private:
     TavrinControl& m_control;

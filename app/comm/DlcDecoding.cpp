@@ -4,6 +4,7 @@
 #include "runtime/Format.h"
 #include "runtime/NumericText.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace torvik::comm {
@@ -96,14 +97,30 @@ QString statusText(const ReplyData& reply) {
     return hexByte(reply.byte(5)) + hexByte(reply.byte(4));
 }
 
-QString nameText(const ReplyData& reply) {
+QString characterText(const ReplyData& reply, int registers) {
     QString text;
-    text.reserve(40);
-    for (int k = 0; k < 20; ++k) {
+    text.reserve(2 * std::max(registers, 0));
+    for (int k = 0; k < registers; ++k) {
         text += WordBCD2String(QString::number(reply.byte(2 * k + 1)));
         text += WordBCD2String(QString::number(reply.byte(2 * k)));
     }
     return text;
+}
+
+QString nameText(const ReplyData& reply) {
+    return characterText(reply, 20);
+}
+
+QString hexText(const ReplyData& reply, int registers) {
+    QString text;
+    text.reserve(4 * std::max(registers, 0));
+    for (int k = 0; k < registers; ++k)
+        text += hexByte(reply.byte(2 * k + 1)) + hexByte(reply.byte(2 * k));
+    return text;
+}
+
+QString floatValueText(const ReplyData& reply, const DecodeSettings& settings) {
+    return floatText(reply.floatSwap(0), settings);
 }
 
 QString temperatureText(const ReplyData& reply, const DecodeSettings& settings) {
@@ -117,7 +134,7 @@ QString ratedOutputText(const ReplyData& reply, const DecodeSettings& settings) 
 }
 
 QString ratedCapacityText(const ReplyData& reply, const DecodeSettings& settings) {
-    return floatText(reply.floatSwap(0), settings);
+    return floatValueText(reply, settings);
 }
 
 QString serialNumberText(const ReplyData& reply) {

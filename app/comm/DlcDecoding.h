@@ -25,6 +25,7 @@ public:
     virtual std::int32_t longSwap(int index) const = 0; // GetDataLongSwapM
     virtual std::int16_t byte(int index) const = 0;     // GetDataByteM, 0..255
     virtual std::int16_t word(int index) const = 0;     // DataWord
+    virtual bool bit(int index) const = 0;              // GetDataBitM
 };
 
 // The settings the decoders depend on, taken once from the program values.
@@ -72,9 +73,21 @@ QString measuredValueText(const ReplyData& reply, int dlc, const RatedValues& ra
 // digits, high byte first ("0A05").
 QString statusText(const ReplyData& reply);
 
+// Two characters a register, high byte first, each through WordBCD2String: registers 0 to
+// `registers` - 1.
+QString characterText(const ReplyData& reply, int registers);
+
 // Twenty registers of a name ("30008", "30028"): 40 characters, high byte of each register
 // first, nothing trimmed.
 QString nameText(const ReplyData& reply);
+
+// Two upper-case hexadecimal digits a byte, high byte of each register first, no separators:
+// registers 0 to `registers` - 1.
+QString hexText(const ReplyData& reply, int registers);
+
+// The float of registers 0 (high word) and 1 in the value format, with the digits a single
+// carries.
+QString floatValueText(const ReplyData& reply, const DecodeSettings& settings);
 
 // "30048": hundredths of a degree as a signed register.
 QString temperatureText(const ReplyData& reply, const DecodeSettings& settings);

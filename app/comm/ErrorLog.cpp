@@ -28,11 +28,16 @@ void ErrorLogRing::clear() {
 }
 
 bool ErrorLogRing::add(std::int32_t result, int dlcNumber, const QDateTime& when, bool errCond1) {
+    return add(result, QString::number(dlcNumber), when, errCond1);
+}
+
+bool ErrorLogRing::add(std::int32_t result, const QString& dlcNumber, const QDateTime& when,
+                       bool errCond1) {
     if (!errCond1 || result == 0 || result == kResultCommOpen)
         return false;
     // Results are the control's 16-bit codes; a negative one reads as its 16-bit pattern.
     m_entries[static_cast<std::size_t>(m_position)] = {
-        runtime::hexText(result, runtime::HexWidth::Bits16), QString::number(dlcNumber), when};
+        runtime::hexText(result, runtime::HexWidth::Bits16), dlcNumber, when};
     m_position = (m_position + 1) % kEntries;
     return true;
 }

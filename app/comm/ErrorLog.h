@@ -33,6 +33,9 @@ public:
     // and a port that could not be opened (1280, which ends the run with its own message)
     // are not failures of a load cell and are never recorded. Returns whether it recorded.
     bool add(std::int32_t result, int dlcNumber, const QDateTime& when, bool errCond1);
+    // The same with the DLC number as a list shows it (the information and custom tabs name
+    // the cell by the text of their load-cell list).
+    bool add(std::int32_t result, const QString& dlcNumber, const QDateTime& when, bool errCond1);
 
     // WriteLog: writes the file when anything was recorded and errCond1 is on. Returns false
     // only when there was something to write and the file could not be written.

@@ -16,6 +16,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
 class QTabWidget;
@@ -165,9 +166,9 @@ private:
     void TAVRIN5_Complete(int Index, short nResult);
     void TAVRIN6_Complete(short nResult);
 
-    // The loop of every continuous run: `send` is the run's send step, called whenever no
-    // reply is outstanding; after Stop the error log is written once every reply is in and the
-    // selection list is erased. Returns at once on an abort.
+    // The loop of every continuous run: the run clock starts, then `send`, the run's send
+    // step, is called whenever no reply is outstanding; after Stop the error log is written
+    // once every reply is in and the selection list is erased. Returns at once on an abort.
     void runLoop(QStringView name, const std::function<void()>& send);
 
     // The test run's steps and its text link.
@@ -190,9 +191,30 @@ private:
     int SaveIndex(int dlc) const;
     QString TimeEdit();
     void storeCell(int dlc, const QString& value); // data saving of one completion
+    // Data saving of one completion of the tab's run: value and time stamp into slot `slot`
+    // of the record, which is written once the round is complete.
+    void storeRecordCell(int tab, int slot, const QString& value);
     void refreshRemaining(int tab);
     std::int16_t recordMode(int tab) const; // the logger's format for the tab's records
     bool savingOn(int tab);                 // records are written for the tab now
+
+    // What a continuous run changes on the screen when it starts: the save button shown with
+    // its start caption, the menus that must wait off, the other tabs locked; a new logger.
+    void enterRunningState(int tab, std::size_t listed);
+    // A single shot pressed before any box was clicked on the tab: the list comes from the
+    // ticked boxes, as a click would have made it.
+    void ensureSelection(std::span<QCheckBox* const> boxes);
+
+    // The information run's steps.
+    bool Tab2_Send();
+    void InfoSetting(int k, const QString& start, const QString& qty);
+    void sendInfoItem(int k); // InfoSetting with item k's row of the item table
+    QString infoItemText(int k);
+
+    // The custom run's steps.
+    bool Tab3_Send();
+    bool sendCustomRow(int r); // configures TAVRIN3(r) and starts it; false when it cannot
+    QString customRowText(int r);
 
     // Assignment and synchronisation.
     void AddrAutoSet(int dlc);
@@ -201,6 +223,9 @@ private:
     void readRatedValues(int dlc);
     void assignmentSteps(const std::vector<int>& dlcs, bool ratedValues);
     void restoreIdle(int tab);
+    // A transaction of the tab's run could not open the port: the run ends, the tab is idle
+    // again and the operator is told.
+    void portOpenFailed(int tab);
 
     // The common properties of a transaction: timeout, reference, quantity, function, node.
     void configure(torvik::comm::TavrinControl& control, std::int32_t timeout,

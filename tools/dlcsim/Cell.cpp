@@ -45,6 +45,10 @@ Cell::Cell(int number, const CellSettings& settings, const Config& config, TimeP
     : m_number(number), m_serial(settings.serial), m_address(settings.address),
       m_fixed(settings.fixedValue), m_kind(config.valueKind), m_motion(config.motion),
       m_start(start), m_texts{config.model, config.maker},
+      // Hundredths of a degree, a little apart per cell: cell 1 reads 20.25.
+      m_temperature(static_cast<std::size_t>(number - 1) < config.temperatures.size()
+                        ? config.temperatures[static_cast<std::size_t>(number - 1)]
+                        : static_cast<std::int16_t>(2000 + 25 * (number % 100))),
       // The baud-rate setting register holds the rate in hundreds: 38400 reads as 384.
       m_baudSetting(static_cast<std::uint16_t>(std::min(config.line.baud / 100, 0xFFFF))) {
     // Recognisable contents for the free reads: the cell number in the high byte and the
@@ -57,6 +61,29 @@ Cell::Cell(int number, const CellSettings& settings, const Config& config, TimeP
         m_holdingPlain[i] = pattern;
         m_coils[i] = i != reg::kSyncCoil && n % 2 == k % 2;
         m_inputs[i] = n % 3 == k % 3;
+    }
+    for (const Preset& preset : config.presets) {
+        if (preset.cell != 0 && preset.cell != number) {
+            continue;
+        }
+        for (std::size_t i = 0; i < preset.values.size() && preset.start + i < kTableSize; ++i) {
+            const std::size_t at = preset.start + i;
+            const std::uint16_t v = preset.values[i];
+            switch (preset.table) {
+            case Table::Coils:
+                m_coils[at] = v != 0;
+                break;
+            case Table::Inputs:
+                m_inputs[at] = v != 0;
+                break;
+            case Table::InputRegisters:
+                m_inputPlain[at] = v;
+                break;
+            case Table::HoldingRegisters:
+                m_holdingPlain[at] = v;
+                break;
+            }
+        }
     }
 }
 
@@ -108,8 +135,7 @@ void Cell::readInputRegisters(std::size_t start, TimePoint now,
     map[reg::kSerial + 1] = low(m_serial);
     putText(m_texts.model, map, reg::kModel, 0);
     putText(m_texts.maker, map, reg::kMaker, 0);
-    // Hundredths of a degree, a little apart per cell: cell 1 reads 20.25.
-    map[reg::kTemperature] = static_cast<std::uint16_t>(2000 + 25 * (m_number % 100));
+    map[reg::kTemperature] = static_cast<std::uint16_t>(m_temperature);
     const std::uint32_t rated = ratedOutputWords();
     map[reg::kRatedOutput] = high(rated);
     map[reg::kRatedOutput + 1] = low(rated);

@@ -26,10 +26,12 @@ inline constexpr std::size_t kModel = 7;          // 30008-30027
 inline constexpr std::size_t kMaker = 27;         // 30028-30047
 inline constexpr std::size_t kTemperature = 47;   // 30048
 inline constexpr std::size_t kRatedOutput = 48;   // 30049-30050
+inline constexpr std::size_t kInputMapEnd = 50;   // 30001-30050 are the map's own
 inline constexpr std::size_t kTextRegisters = 20; // 40 characters
 inline constexpr std::size_t kHoldAddress = 0;    // 40001
 inline constexpr std::size_t kHoldSerial = 1;     // 40002-40003
 inline constexpr std::size_t kHoldBaud = 3;       // 40004
+inline constexpr std::size_t kHoldMapEnd = 4;     // 40001-40004 are the map's own
 inline constexpr std::size_t kSyncCoil = 0;       // 00001
 } // namespace reg
 
@@ -83,6 +85,7 @@ private:
     Motion m_motion;
     TimePoint m_start;
     CellTexts m_texts;
+    std::int16_t m_temperature;
     std::uint16_t m_baudSetting;
     bool m_latched = false;
     double m_latchedValue = 0.0;

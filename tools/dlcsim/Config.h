@@ -1,6 +1,7 @@
 // What one dlcsim run simulates, as read from the command line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,16 @@ struct CellSettings {
     std::optional<double> fixedValue;
 };
 
+enum class Table { Coils, Inputs, InputRegisters, HoldingRegisters };
+
+// Contents given on the command line for registers or bits outside the register map.
+struct Preset {
+    int cell = 0; // 1-based cell number; 0 = every cell
+    Table table = Table::HoldingRegisters;
+    std::size_t start = 0;             // protocol address (reference minus x0001)
+    std::vector<std::uint16_t> values; // words, or 0 and 1 for coils and inputs
+};
+
 enum class FaultKind { Drop, Crc, Garbage, Delay, Exception };
 
 struct FaultRule {
@@ -48,6 +59,8 @@ struct Config {
     std::string maker = "dlcsim simulated load cell";
     bool lineTiming = false;
     std::vector<FaultRule> faults;
+    std::vector<Preset> presets;
+    std::vector<std::int16_t> temperatures; // hundredths of a degree per cell; none: 20 + n/4
     std::uint64_t seed = 1;
     std::string logPath;
 };

@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "Cell.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -53,7 +55,7 @@ std::string lower(std::string_view text) {
 }
 
 struct Raw {
-    std::optional<std::string> serials, addresses, values;
+    std::optional<std::string> serials, addresses, values, temperatures;
     int cells = 4;
 };
 
@@ -125,6 +127,28 @@ bool finishCells(const Raw& raw, Config& config, ParsedOptions& result) {
             config.cells[i].fixedValue = v;
         }
     }
+    if (raw.temperatures) {
+        const auto items = splitList(*raw.temperatures);
+        if (items.size() != 1 && items.size() != n) {
+            return fail(result, "--temperature needs one value, or one per cell");
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::string_view item = items[items.size() == 1 ? 0 : i];
+            const auto t = number<double>(item);
+            // The register holds hundredths of a degree as a signed 16-bit number.
+            if (!t || !(*t >= -327.68 && *t <= 327.67)) {
+                return fail(result, "bad temperature '" + std::string(item) +
+                                        "' (-327.68 to 327.67 degrees)");
+            }
+            config.temperatures.push_back(static_cast<std::int16_t>(std::lround(*t * 100.0)));
+        }
+    }
+    for (const Preset& preset : config.presets) {
+        if (preset.cell > raw.cells) {
+            return fail(result, "--preset names cell " + std::to_string(preset.cell) + " of " +
+                                    std::to_string(raw.cells));
+        }
+    }
     for (const FaultRule& rule : config.faults) {
         if (rule.cell > raw.cells) {
             return fail(result, "--fault names cell " + std::to_string(rule.cell) + " of " +
@@ -135,6 +159,84 @@ bool finishCells(const Raw& raw, Config& config, ParsedOptions& result) {
 }
 
 } // namespace
+
+std::optional<Preset> parsePreset(std::string_view text, std::string& error) {
+    const std::string whole(text);
+    const auto bad = [&](const std::string& why) {
+        error = "bad preset '" + whole + "': " + why;
+        return std::nullopt;
+    };
+    Preset preset;
+    if (text.starts_with("cell=")) {
+        const std::size_t colon = text.find(':');
+        const auto cell =
+            number<int>(text.substr(5, colon == std::string_view::npos ? 0 : colon - 5));
+        if (!cell || *cell < 1 || *cell > kMaxCells) {
+            return bad("cell 1 to 247");
+        }
+        preset.cell = *cell;
+        text.remove_prefix(colon + 1);
+    }
+    const std::size_t eq = text.find('=');
+    const std::string_view ref = text.substr(0, eq);
+    const auto one = number<unsigned>(ref.size() == 5 ? ref.substr(1) : std::string_view{});
+    if (!one || *one < 1 || *one > kTableSize) {
+        return bad("a five-digit reference such as 40010 (numbers 0001 to 0100)");
+    }
+    preset.start = *one - 1;
+    std::size_t mapEnd = 0; // the register map's own entries at the start of the table
+    bool bits = false;
+    switch (ref[0]) {
+    case '0':
+        preset.table = Table::Coils;
+        mapEnd = reg::kSyncCoil + 1;
+        bits = true;
+        break;
+    case '1':
+        preset.table = Table::Inputs;
+        bits = true;
+        break;
+    case '3':
+        preset.table = Table::InputRegisters;
+        mapEnd = reg::kInputMapEnd;
+        break;
+    case '4':
+        preset.table = Table::HoldingRegisters;
+        mapEnd = reg::kHoldMapEnd;
+        break;
+    default:
+        return bad("the reference starts with 0 (coil), 1 (input), 3 or 4 (registers)");
+    }
+    if (preset.start < mapEnd) {
+        return bad("30001-30050, 40001-40004 and coil 00001 are the register map's own");
+    }
+    if (eq == std::string_view::npos) {
+        return bad("REF=VALUE[,VALUE...]");
+    }
+    for (const std::string_view item : splitList(text.substr(eq + 1))) {
+        std::optional<std::uint16_t> v;
+        if (bits) {
+            if (item == "0" || item == "1") {
+                v = static_cast<std::uint16_t>(item == "1");
+            }
+        } else if (item.size() >= 1 && item.size() <= 4) {
+            std::uint16_t word = 0;
+            const auto [ptr, ec] =
+                std::from_chars(item.data(), item.data() + item.size(), word, 16);
+            if (ec == std::errc{} && ptr == item.data() + item.size()) {
+                v = word;
+            }
+        }
+        if (!v) {
+            return bad(bits ? "bits are 0 or 1" : "words are one to four hexadecimal digits");
+        }
+        preset.values.push_back(*v);
+    }
+    if (preset.start + preset.values.size() > kTableSize) {
+        return bad("runs past the table's end (reference x0100)");
+    }
+    return preset;
+}
 
 std::optional<FaultRule> parseFault(std::string_view text, std::string& error) {
     FaultRule rule;
@@ -317,6 +419,14 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
                 return bad(" (at most 40 characters)");
             }
             (opt == "--model" ? config.model : config.maker) = v;
+        } else if (opt == "--temperature") {
+            raw.temperatures = std::string(v);
+        } else if (opt == "--preset") {
+            auto preset = parsePreset(v, result.error);
+            if (!preset) {
+                return result;
+            }
+            config.presets.push_back(std::move(*preset));
         } else if (opt == "--fault") {
             auto rule = parseFault(v, result.error);
             if (!rule) {
@@ -373,8 +483,17 @@ Cells:
   --value V[,V...]     fix the measured value (a count with --value-kind count)
   --motion sine|ramp   how values move when not fixed: cell k reads 100k + 10 sin(...)
                        (default), or 100k + k t with t the seconds since start
-  --model TEXT         model name, at most 40 characters
+  --model TEXT         model name, at most 40 characters (bytes as given: commas, quotes
+                       and unprintable bytes too)
   --maker TEXT         maker name, at most 40 characters
+  --temperature T[,T...]
+                       temperature in degrees, -327.68 to 327.67 (default 20 + 0.25 n for
+                       cell n)
+  --preset [cell=K:]REF=V[,V...]
+                       contents from reference REF on (every cell, or cell K): hexadecimal
+                       words for 3xxxx and 4xxxx, 0 or 1 for coils 0xxxx and inputs 1xxxx;
+                       not the register map's own (30001-30050, 40001-40004, 00001);
+                       repeatable, e.g. --preset 40010=0A05,1234 --preset cell=2:00005=1,0,1
 
 Faults (repeatable, P from 0 to 1):
   --fault [cell=K:]drop=P         no reply
@@ -394,7 +513,7 @@ Registers of every cell (one-based references):
   40001 slave address   40002 serial number   40004 baud rate / 100
   00001 synchronisation coil: on (broadcast) latches every cell's value
   free contents: registers 0xKKNN (KK cell, NN register number), coils and inputs in
-  patterns; writes to 40005-40100 and coils 00002-00100 are kept
+  patterns, unless preset; writes to 40005-40100 and coils 00002-00100 are kept
 )";
 }
 

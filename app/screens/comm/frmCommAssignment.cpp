@@ -147,13 +147,8 @@ void frmComm::Sync_Send() {
 }
 
 void frmComm::TAVRIN0_Complete(int, short nResult) {
-    if (nResult != kCommOpenFailed)
-        return;
-    restoreIdle(m_SSTab1->currentIndex());
-    m_run.abort = true;
-    showMessage(this, programValues().messages[kPortFailedMessage]);
-    m_menu.mnu_set1->menuAction()->setEnabled(true);
-    m_menu.mnu_help1->menuAction()->setEnabled(true);
+    if (nResult == kCommOpenFailed)
+        portOpenFailed(m_SSTab1->currentIndex());
 }
 
 void frmComm::TAVRIN4_Complete(int Index, short nResult) {

@@ -100,7 +100,6 @@ void frmComm::refreshRemaining(int tab) {
 }
 
 void frmComm::StartMeasur() {
-    const auto& v = programValues();
     comm::RunControls& run = m_measure.run;
     m_run.stop = false;
     run.start->setEnabled(false);
@@ -120,22 +119,11 @@ void frmComm::StartMeasur() {
     m_run.errorLog.clear();
     m_run.setSelection(qualifying);
 
-    run.save->show();
-    setSaveButtonIdle(Measure);
-    m_menu.mnu_set1->menuAction()->setEnabled(false);
-    m_menu.mnu_help1->menuAction()->setEnabled(false);
     for (int k = 0; k < rowCount(); ++k)
         m_measure.chkSelect[static_cast<std::size_t>(k)]->setEnabled(false);
     for (QCheckBox* box : m_measure.chkRead)
         box->setEnabled(false);
-    for (int tab = Info; tab <= Test; ++tab)
-        m_SSTab1->setTabEnabled(tab, false);
-
-    m_logger = std::make_unique<clsLogger>();
-    m_logger->SetMax(static_cast<qint16>(qualifying.size() - 1));
-    m_logger->SetFormat1(v.setting.DataFormat1);
-    m_logger->SetFormat2(v.setting.DataFormat2);
-    m_run.ready = true;
+    enterRunningState(Measure, qualifying.size());
 
     if (!m_measure.chkRead[3]->isChecked()) {
         AssignmentPass(Measure);
@@ -143,8 +131,6 @@ void frmComm::StartMeasur() {
             return;
     }
 
-    m_clock.start(QDateTime::currentDateTime(), torvik::comm::timeGetTime());
-    m_run.roundComplete = false;
     runLoop(u"StartMeasur", [this] {
         if (m_run.pollPosition == 0 && !m_measure.chkRead[1]->isChecked())
             Sync_Send();
@@ -245,7 +231,11 @@ void frmComm::TAVRIN1_Complete(int Index, short nResult) {
 }
 
 void frmComm::storeCell(int dlc, const QString& value) {
-    const auto j = static_cast<qint16>(SaveIndex(dlc));
+    storeRecordCell(Measure, SaveIndex(dlc), value);
+}
+
+void frmComm::storeRecordCell(int tab, int slot, const QString& value) {
+    const auto j = static_cast<qint16>(slot);
     m_logger->SetData(value, j);
     m_logger->SetDate(TimeEdit(), j);
     m_run.recordPending = true;
@@ -253,10 +243,10 @@ void frmComm::storeCell(int dlc, const QString& value) {
         return;
     m_run.roundComplete = false;
     const QString working = config::workingDataFilePath(config::programFolder());
-    m_logger->OpenMode(m_run.firstRecord, working, recordMode(Measure), false);
+    m_logger->OpenMode(m_run.firstRecord, working, recordMode(tab), false);
     m_run.firstRecord = false;
     m_run.recordPending = false;
-    refreshRemaining(Measure);
+    refreshRemaining(tab);
     if (torvik::comm::remainingBytes(working) < 1)
         SaveLog();
 }

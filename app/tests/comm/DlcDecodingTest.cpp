@@ -1,44 +1,15 @@
 #include "comm/DlcDecoding.h"
 
-#include <bit>
+#include "Registers.h"
+
 #include <cstdint>
 #include <gtest/gtest.h>
-#include <initializer_list>
-#include <vector>
 
 using namespace torvik::comm;
 
 namespace {
 
-// A reply as the registers came off the line, read back through the control's views.
-class Registers : public ReplyData {
-public:
-    Registers(std::initializer_list<std::uint16_t> words) : m_words(words) { m_words.resize(20); }
-
-    static Registers ofFloat(float value) {
-        const auto bits = std::bit_cast<std::uint32_t>(value);
-        return {static_cast<std::uint16_t>(bits >> 16), static_cast<std::uint16_t>(bits)};
-    }
-    static Registers ofLong(std::int32_t value) {
-        const auto bits = static_cast<std::uint32_t>(value);
-        return {static_cast<std::uint16_t>(bits >> 16), static_cast<std::uint16_t>(bits)};
-    }
-
-    float floatSwap(int index) const override { return std::bit_cast<float>(pair(index)); }
-    std::int32_t longSwap(int index) const override {
-        return static_cast<std::int32_t>(pair(index));
-    }
-    std::int16_t byte(int index) const override {
-        const std::uint16_t w = at(index / 2);
-        return static_cast<std::int16_t>(index % 2 ? w >> 8 : w & 0xFF);
-    }
-    std::int16_t word(int index) const override { return static_cast<std::int16_t>(at(index)); }
-
-private:
-    std::uint16_t at(int i) const { return m_words.at(static_cast<std::size_t>(i)); }
-    std::uint32_t pair(int i) const { return std::uint32_t{at(2 * i)} << 16 | at(2 * i + 1); }
-    std::vector<std::uint16_t> m_words;
-};
+using test::Registers;
 
 DecodeSettings settings(std::int16_t dp, const char* kind, bool unit) {
     const QString format = dp == 0 ? QStringLiteral("##0") : "##0." + QString(dp, u'0');

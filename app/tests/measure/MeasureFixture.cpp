@@ -6,14 +6,19 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace torvik::screens::testing {
 
 namespace {
 
-// 38400 8E1 on COM5; short intervals so rounds take tens of milliseconds; saving names
+// 38400 8E1 on the bench's port; short intervals so rounds take tens of milliseconds; saving names
 // DLC_001.csv onwards in the Data folder; rows 1 to 4 registered and ticked.
 QByteArray benchSettings() {
     return "[SERIALNO]\n1=1001\n2=1002\n3=1003\n4=1004\n"
@@ -27,16 +32,51 @@ QByteArray benchSettings() {
 
 } // namespace
 
+int MeasureFixture::port() {
+    // The port's name also names the system-wide objects the control shares it through, so
+    // every test process claims a number of its own (COM100 to COM255, the control's limit)
+    // by a lock file it holds until it ends: benches running side by side never meet.
+    struct Claim {
+        int number = 5;
+        int fd = -1;
+        Claim() {
+            for (int n = 100; n <= 255; ++n) {
+                const std::string path = "/tmp/torvik-run-test-COM" + std::to_string(n) + ".lock";
+                fd = ::open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+                if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                    number = n;
+                    return;
+                }
+                if (fd >= 0)
+                    ::close(fd);
+                fd = -1;
+            }
+        }
+        ~Claim() {
+            if (fd >= 0)
+                ::close(fd);
+        }
+        Claim(const Claim&) = delete;
+        Claim& operator=(const Claim&) = delete;
+    };
+    static const Claim claim;
+    return claim.number;
+}
+
 MeasureFixture::MeasureFixture(std::vector<std::string> simArgs,
-                               const ScreenFixture::Overrides& overrides, std::int16_t variant,
-                               int modbusPort)
+                               const ScreenFixture::Overrides& overrides, std::int16_t variant)
     : m_sim(std::make_unique<dlcsim::test::Simulator>(
-          std::move(simArgs), dlcsim::test::Placement{{}, "COM" + std::to_string(modbusPort), {}})),
+          std::move(simArgs), dlcsim::test::Placement{{}, "COM" + std::to_string(port()), {}})),
       m_savedPorts(qgetenv("TAVRIN_PORTS")) {
     const std::string link = m_sim->link();
     qputenv("TAVRIN_PORTS", QByteArray::fromStdString(link.substr(0, link.rfind('/'))));
     ScreenFixture::Overrides settings = overrides;
-    settings.try_emplace(QStringLiteral("SETTINGS/Comport"), QString::number(modbusPort));
+    settings.try_emplace(QStringLiteral("SETTINGS/Comport"), QString::number(port()));
+    // The eight-cell program reads eight registrations; rows 5 to 8 stay unregistered.
+    for (int row = 5; variant == 2 && row <= 8; ++row) {
+        settings.try_emplace(QStringLiteral("SERIALNO/%1").arg(row), QStringLiteral("0"));
+        settings.try_emplace(QStringLiteral("SLAVEADDRESS/%1").arg(row), QString::number(row));
+    }
     m_screens = std::make_unique<ScreenFixture>(variant, benchSettings(), settings);
 }
 
@@ -71,9 +111,18 @@ QPushButton* MeasureFixture::button(const char* name) {
     return find<QPushButton>(QString::fromLatin1(name));
 }
 
-bool MeasureFixture::runUntil(const std::function<bool()>& done, int deadlineMs) {
-    QPushButton* stop = button("cmdStop");
-    auto* counter = find<QLineEdit>(QStringLiteral("txtOK"));
+void MeasureFixture::showTab(const QString& tab) {
+    auto* tabs = find<QTabWidget>(QStringLiteral("SSTab1"));
+    const int index = tab == u"Info" ? 1 : tab == u"Custom" ? 2 : tab == u"Test" ? 3 : 0;
+    if (tabs->currentIndex() != index)
+        tabs->setCurrentIndex(index);
+}
+
+bool MeasureFixture::runUntil(const std::function<bool()>& done, int deadlineMs,
+                              const QString& tab) {
+    showTab(tab);
+    QPushButton* stop = find<QPushButton>(QStringLiteral("cmdStop") + tab);
+    auto* counter = find<QLineEdit>(QStringLiteral("txtOK") + tab);
     bool stopped = false;
     bool inTime = true;
     auto pressStop = [&] {
@@ -94,23 +143,32 @@ bool MeasureFixture::runUntil(const std::function<bool()>& done, int deadlineMs)
         pressStop();
     });
     deadline.start(deadlineMs);
-    button("cmdStart")->click();
+    find<QPushButton>(QStringLiteral("cmdStart") + tab)->click();
     QObject::disconnect(watch);
     return inTime;
 }
 
-void MeasureFixture::pressStart() {
-    button("cmdStart")->click();
+void MeasureFixture::pressStart(const QString& tab) {
+    showTab(tab);
+    find<QPushButton>(QStringLiteral("cmdStart") + tab)->click();
 }
 
-QStringList MeasureFixture::receivedFrames() const {
-    QStringList frames;
+QList<MeasureFixture::Received> MeasureFixture::received() const {
+    QList<Received> frames;
     const QString text = QString::fromStdString(m_sim->log());
     for (const QString& line : text.split(u'\n', Qt::SkipEmptyParts)) {
         const auto parts = line.split(u'|');
         if (parts.size() >= 2 && parts[0].endsWith(QStringLiteral(" rx ")))
-            frames << parts[1].trimmed();
+            frames.push_back({parts[0].section(u' ', 0, 0).toDouble(), parts[1].trimmed(),
+                              parts.size() > 2 ? parts[2].trimmed() : QString()});
     }
+    return frames;
+}
+
+QStringList MeasureFixture::receivedFrames() const {
+    QStringList frames;
+    for (const Received& frame : received())
+        frames << frame.bytes;
     return frames;
 }
 
@@ -119,6 +177,34 @@ QStringList MeasureFixture::fileLines(const QString& relative) const {
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+}
+
+QStringList csvFields(const QString& line) {
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const QChar c = line[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < line.size() && line[i + 1] == u'"') {
+                field += u'"';
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            fields << field;
+            field.clear();
+        } else {
+            field += c;
+        }
+    }
+    fields << field;
+    return fields;
 }
 
 } // namespace torvik::screens::testing

@@ -1,12 +1,13 @@
-// A measurement bench for the tests: dlcsim on a pseudo-terminal linked as COM5 (or another
-// port), a program folder whose settings point at it with four cells registered, and the
-// main screen.
+// A bench for the run tests: dlcsim on a pseudo-terminal linked as the bench's port COMn, a
+// program folder whose settings point at it with four cells registered, and the main screen.
 #pragma once
 
 #include "Child.h"
 #include "ScreenFixture.h"
 
+#include <QList>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,12 +22,13 @@ namespace torvik::screens::testing {
 class MeasureFixture {
 public:
     // `simArgs` go to dlcsim after its link and log; `overrides` over the bench's settings;
-    // `variant` is the program's (1 has the test tab). The control names its port objects
-    // after the port across the machine: a test that may run beside another uses another
-    // `modbusPort`.
+    // `variant` 2 is the -ORB program with the custom tab.
     MeasureFixture(std::vector<std::string> simArgs, const ScreenFixture::Overrides& overrides = {},
-                   std::int16_t variant = 0, int modbusPort = 5);
+                   std::int16_t variant = 0);
     ~MeasureFixture();
+
+    // n of the bench's port COMn, the same for every bench of one test process.
+    static int port();
 
     bool simulatorReady() const { return m_sim->ready(); }
     dlcsim::test::Simulator& simulator() { return *m_sim; }
@@ -45,12 +47,24 @@ public:
 
     // Presses Start and, from inside the run, Stop as soon as `done` holds after a reply (or
     // when the deadline passes); returns once the run has returned. False on the deadline.
-    bool runUntil(const std::function<bool()>& done, int deadlineMs = 20000);
+    // `tab` is the suffix of the tab's button and counter names: "" (measurement), "Info",
+    // "Custom"; that tab is shown first, as the operator chooses it.
+    bool runUntil(const std::function<bool()>& done, int deadlineMs = 20000,
+                  const QString& tab = {});
     // Presses Start once (single shot returns at once).
-    void pressStart();
+    void pressStart(const QString& tab = {});
+    // Makes the tab with this button suffix the current one.
+    void showTab(const QString& tab);
 
     // The frames dlcsim received, as hexadecimal byte texts ("01 04 00 00 00 02 ...").
     QStringList receivedFrames() const;
+    // The same with dlcsim's verdict on each ("ok", "... [fault drop]").
+    struct Received {
+        double at = 0; // seconds, first byte
+        QString bytes;
+        QString verdict;
+    };
+    QList<Received> received() const;
     // Lines of a text file in the program folder (relative path).
     QStringList fileLines(const QString& relative) const;
 
@@ -60,5 +74,9 @@ private:
     std::unique_ptr<ScreenFixture> m_screens;
     frmComm* m_comm = nullptr;
 };
+
+// The fields of one comma-separated record: a field in double quotes may hold commas, and a
+// doubled quote inside it is one quote.
+QStringList csvFields(const QString& line);
 
 } // namespace torvik::screens::testing

@@ -3,7 +3,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <fcntl.h>
@@ -12,9 +11,6 @@
 
 namespace torvik::screens::testing {
 namespace {
-
-// Not the measurement tests' COM5, whose port objects the control shares across the machine.
-constexpr int kModbusPort = 21;
 
 ScreenFixture::Overrides linkSettings(const ScreenFixture::Overrides& overrides) {
     // The built-in table as the settings file holds it (entry k under key k + 1; hexadecimal
@@ -143,10 +139,8 @@ void RawPeer::send(const QByteArray& bytes) {
 
 TestLinkFixture::TestLinkFixture(const ScreenFixture::Overrides& overrides)
     : m_bench({"--serials", "1001,1002,1003,1004", "--addresses", "0,0,0,0", "--value", "123.456"},
-              linkSettings(overrides), 1, kModbusPort) {
-    m_bench.screen();
-    if (auto* tabs = m_bench.find<QTabWidget>(QStringLiteral("SSTab1")))
-        tabs->setCurrentIndex(3);
+              linkSettings(overrides), 1) {
+    m_bench.showTab(QStringLiteral("Test"));
 }
 
 QString TestLinkFixture::portsFolder() const {

@@ -1,8 +1,11 @@
 // The device model without I/O: request in, reply out.
 #include "Bus.h"
+#include "Options.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace dlcsim {
@@ -168,6 +171,61 @@ TEST(BusValues, CountKindAndDefaultMotionDifferPerCell) {
     const auto later = kStart + std::chrono::milliseconds(700);
     EXPECT_NE(bus.cells()[1].value(later), bus.cells()[2].value(later));
     EXPECT_NE(bus.cells()[1].value(kStart), bus.cells()[1].value(later));
+}
+
+// Free contents and temperatures from the command line, as the custom and information reads of
+// the bench program see them; the expected bytes are the preset values as Modbus sends them.
+TEST(BusPresets, OptionsFillTheFreeTablesAndTheTemperature) {
+    const std::vector<std::string_view> args = {
+        "--link",          "COM5",     "--cells",           "2",        "--preset",
+        "40010=0A05,1234", "--preset", "cell=2:30060=FFFF", "--preset", "00005=0,1,0",
+        "--preset",        "10003=1",  "--temperature",     "-2.5,20"};
+    const ParsedOptions p = parseOptions(args);
+    ASSERT_TRUE(p.config.has_value()) << p.error;
+    const Case cases[] = {
+        {"holding preset, cell 1", {1, 3, 0, 9, 0, 2}, {1, 3, 4, 0x0A, 0x05, 0x12, 0x34}},
+        {"holding preset, cell 2", {2, 3, 0, 9, 0, 2}, {2, 3, 4, 0x0A, 0x05, 0x12, 0x34}},
+        {"input preset only on cell 2", {2, 4, 0, 59, 0, 1}, {2, 4, 2, 0xFF, 0xFF}},
+        {"cell 1 keeps its pattern", {1, 4, 0, 59, 0, 1}, {1, 4, 2, 0x01, 60}},
+        {"coils 5 to 7", {1, 1, 0, 4, 0, 3}, {1, 1, 1, 0x02}},
+        {"input 3 on", {2, 2, 0, 2, 0, 1}, {2, 2, 1, 0x01}},
+        {"-2.50 degrees is -250", {1, 4, 0, 47, 0, 1}, {1, 4, 2, 0xFF, 0x06}},
+        {"20.00 degrees is 2000", {2, 4, 0, 47, 0, 1}, {2, 4, 2, 0x07, 0xD0}},
+        {"the map stays the map", {1, 3, 0, 0, 0, 1}, {1, 3, 2, 0, 1}},
+    };
+    Bus bus(*p.config, kStart);
+    for (const Case& c : cases) {
+        EXPECT_EQ(bus.handle(c.request, kStart).reply, c.reply) << c.name;
+    }
+}
+
+TEST(BusPresets, RefusesWhatTheTablesCannotHold) {
+    const struct {
+        std::vector<std::string_view> extra;
+        const char* error;
+    } cases[] = {
+        {{"--preset", "30005=1"}, "register map's own"},
+        {{"--preset", "40004=1"}, "register map's own"},
+        {{"--preset", "00001=1"}, "register map's own"},
+        {{"--preset", "4001=1"}, "five-digit"},
+        {{"--preset", "40101=1"}, "five-digit"},
+        {{"--preset", "50010=1"}, "starts with"},
+        {{"--preset", "40100=1,2"}, "past the table"},
+        {{"--preset", "40010=12345"}, "hexadecimal"},
+        {{"--preset", "40010=xyz"}, "hexadecimal"},
+        {{"--preset", "40010"}, "REF=VALUE"},
+        {{"--preset", "00005=2"}, "0 or 1"},
+        {{"--preset", "cell=3:40010=1"}, "cell 3"},
+        {{"--temperature", "-400"}, "bad temperature"},
+        {{"--temperature", "1,2,3"}, "one per cell"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string_view> args = {"--link", "COM5", "--cells", "2"};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const ParsedOptions p = parseOptions(args);
+        EXPECT_FALSE(p.config.has_value()) << c.extra.back();
+        EXPECT_NE(p.error.find(c.error), std::string::npos) << c.extra.back() << ": " << p.error;
+    }
 }
 
 } // namespace
