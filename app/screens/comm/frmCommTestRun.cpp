@@ -2,7 +2,6 @@
 // data text that the text link answers with.
 #include "comm/ControlReply.h"
 #include "comm/MSComm.h"
-#include "comm/Pacing.h"
 #include "comm/SendData.h"
 #include "config/ProgramValues.h"
 #include "screens/MessageBox.h"
@@ -82,7 +81,6 @@ void frmComm::StartTest() {
         return;
     }
 
-    m_clock.start(QDateTime::currentDateTime(), torvik::comm::timeGetTime());
     runLoop(u"StartTest", [this] {
         if (!m_test.chkSync->isChecked())
             Sync_Send();
@@ -93,16 +91,11 @@ void frmComm::StartTest() {
 }
 
 void frmComm::endAbortedTest() {
-    // Neither port is of use any more: the text port is closed and the tab made usable again,
-    // so that a new Start can open it afresh.
+    // The handler that saw the failure has put Start, Stop, the other tabs and the menus back;
+    // the text port is closed too, so that a new Start opens it afresh, and every input of the
+    // tab is usable again, the digit and sign lists included.
     CloseTestLink();
-    m_test.run.start->setEnabled(true);
-    m_test.run.stop->setEnabled(false);
     reenableInputs(Test);
-    m_SSTab1->setTabEnabled(Measure, true);
-    m_SSTab1->setTabEnabled(Info, true);
-    m_menu.mnu_set1->menuAction()->setEnabled(true);
-    m_menu.mnu_help1->menuAction()->setEnabled(true);
     m_run.clearSelection();
 }
 
@@ -136,10 +129,7 @@ void frmComm::TAVRIN6_Complete(short nResult) {
     m_run.received.at(static_cast<std::size_t>(d)) = true;
 
     if (nResult == kCommOpenFailed) {
-        run.start->setEnabled(true);
-        run.stop->setEnabled(false);
-        m_run.abort = true;
-        showMessage(this, v.messages[kPortFailedMessage]);
+        portOpenFailed(Test);
         return;
     }
     if (nResult != 0) {
