@@ -4,6 +4,8 @@
 # with the four cells registered, and starts the operator program there.
 #   scripts/demo.sh            (Ctrl+C or closing the program ends the demo)
 #   scripts/demo.sh -ORB       the eight-cell program with the custom-read tab
+#   scripts/demo.sh -VELM      the program with the test tab, and textpeer on COM6 asking for
+#                              the value every second as a data logger would
 # DEMO_HOME names the program folder (default: ~/torvik-demo); it is kept between runs.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -15,7 +17,7 @@ export TAVRIN_PORTS="$ports"
 
 "$here/setup.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" --target Torvik dlcsim tavrin
+cmake --build "$build" --target Torvik dlcsim textpeer tavrin
 
 mkdir -p "$home/Data"
 cp "$build/bin/TorvikLabel.ini" "$build/bin/Torvik.html" "$home/"
@@ -92,6 +94,28 @@ TimeOut=500
 22=F
 23=F
 24=A
+[TAB4]
+COM=6
+SendDataInt=1
+INI
+fi
+if ! grep -q '^\[COMMAND\]' "$home/TorvikSetting.ini"; then
+  # The test tab's command table (the program reads it and never writes it): the built-in one.
+  cat >> "$home/TorvikSetting.ini" <<'INI'
+[CTRL]
+7=True
+8=True
+[COMMAND]
+1=MSV?33,1,0
+2=SRB1
+3=CHS1
+4=CHM1
+5=ASS2
+6=TAR0
+7=12
+8=01
+[RESPONSE]
+1=%,1,0
 INI
 fi
 
@@ -107,8 +131,19 @@ if ! read -r -t 10 ready <&"${SIM[0]}" || [[ "$ready" != "dlcsim: COM5 -> "* ]];
 fi
 echo "$ready"
 
+peer=
+if [[ " $* " == *" -VELM "* ]]; then
+  # Its lines (each command, the answer and its delay) show in this terminal.
+  "$build/bin/textpeer" --create --repeat 0 --interval 1000 COM6 'MSV?33,1,0' &
+  peer=$!
+  trap 'kill "$SIM_PID" $peer 2>/dev/null || true' EXIT INT TERM
+fi
+
 export TORVIK_HOME="$home"
 echo "Torvik: program folder $home. Press 通信へ, then Start (開始) on the measurement tab."
+if [ -n "$peer" ]; then
+  echo "On the test tab (試験), Start (開始) answers textpeer on COM6 with cell 1's value."
+fi
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   "$build/bin/Torvik" "$@"
 else

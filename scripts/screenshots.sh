@@ -3,7 +3,8 @@
 # it: a first start in an empty program folder (a refused leave, initialise everything, two
 # serial numbers typed), the settings screen, the version box, the main screen's tabs, help,
 # and a close that must write the settings file. The -ORB and -VELM starts give the custom and
-# test tabs. Needs a built program, Xvfb, xdotool and ImageMagick.
+# test tabs, and a test run against dlcsim and textpeer the running test tab. Needs a built
+# program, dlcsim and textpeer, Xvfb, xdotool and ImageMagick.
 #   scripts/screenshots.sh [BUILD_DIR] [OUT_DIR]     (defaults: build, docs/screens)
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -211,3 +212,47 @@ run_tab 410 317 505 317
 shot custom-read "$comm"
 finish "$comm"
 bus_end
+
+# The test tab during a run: dlcsim's four cells on COM5, textpeer asking for the value on COM6
+# as a data logger would, the -VELM program polling cell 1 and answering.
+export TAVRIN_PORTS="$work/ports"
+"$build/bin/dlcsim" --cells 4 --serials 1001,1002,1003,1004 --link COM5 >"$work/dlcsim.log" 2>&1 &
+sim=$!
+"$build/bin/textpeer" --create --repeat 0 --interval 400 COM6 'MSV?33,1,0' >"$work/textpeer.log" 2>&1 &
+peer=$!
+trap 'kill "$peer" "$sim" 2>/dev/null || true; rm -rf "$work"' EXIT
+for _ in $(seq 100); do [ -e "$TAVRIN_PORTS/COM5" ] && [ -e "$TAVRIN_PORTS/COM6" ] && break; sleep 0.1; done
+settings "$work/testlink"
+cat >>"$work/testlink/TorvikSetting.ini" <<'INI'
+CommData=200
+CommDataUnit=M
+[TAB4]
+COM=6
+1=100
+SendDataInt=1
+[CTRL]
+7=True
+8=True
+[COMMAND]
+1=MSV?33,1,0
+2=SRB1
+3=CHS1
+4=CHM1
+5=ASS2
+6=TAR0
+7=12
+8=01
+[RESPONSE]
+1=%,1,0
+INI
+start "$work/testlink" -VELM
+click $MENU_COMM 9
+comm=$(window "^通信$")
+click 125 32 # the test tab
+click 571 248 # Start
+sleep 3
+shot testlink-running "$comm"
+click 665 248 # Stop
+sleep 1.5
+finish "$comm"
+grep -q ' -> "+' "$work/textpeer.log" || { echo "textpeer got no answer" >&2; cat "$work/textpeer.log" >&2; exit 1; }

@@ -10,6 +10,7 @@
 #include "comm/TavrinControl.h"
 #include "screens/CommonMenu.h"
 #include "screens/comm/CommWidgets.h"
+#include "screens/comm/TestLinkState.h"
 
 #include <QMainWindow>
 #include <array>
@@ -24,8 +25,9 @@ class QTimer;
 namespace torvik {
 class clsLogger;
 namespace comm {
+class MSComm;
 class TavrinHost;
-}
+} // namespace comm
 } // namespace torvik
 
 namespace torvik::screens {
@@ -150,7 +152,7 @@ private:
     void StartInfoSingle();       // one information read
     void StartCustom();           // continuous custom read
     void StartCustomSingle();     // one custom read
-    void OpenTestLink();          // opens the text-command port before the test run
+    bool OpenTestLink();          // opens the text-command port; false (and said) when it cannot
     void StartTest();             // the text-command test run
     void CloseTestLink();         // closes the text-command port after a stop
     void AssignmentPass(int tab); // slave-address assignment of the tab's load cells
@@ -168,6 +170,19 @@ private:
     // step, is called whenever no reply is outstanding; after Stop the error log is written
     // once every reply is in and the selection list is erased. Returns at once on an abort.
     void runLoop(QStringView name, const std::function<void()>& send);
+
+    // The test run's steps and its text link.
+    bool Tab4_Send();
+    int testDlc() const;   // the load cell of the test tab (cmbNoTest)
+    void endAbortedTest(); // the tab back to idle after the port of either link failed
+    void createTestLink(); // MSComm1 and the timers of its answers
+    void MSComm1_OnComm(); // characters arrived
+    void readTestLink();   // what arrived, once the gathering pause is over
+    void queueCommand(const QString& command);
+    void CommOut(const QString& command);
+    void answerStep();    // the answer's next step, when its timer fires
+    void resetTestLink(); // no command waiting, no answer in progress
+    void testLinkLost(const QString& reason);
 
     // The measurement run's steps.
     bool Tab1_Send();
@@ -245,6 +260,8 @@ private:
     Controls TAVRIN4;                                     // rated capacity
     Controls TAVRIN5;                                     // rated output
     std::unique_ptr<torvik::comm::TavrinControl> TAVRIN6; // test tab
+    torvik::comm::MSComm* MSComm1 = nullptr;              // the test tab's text link
+    comm::TestLinkState m_link;
     // The same instances as the port release sees them.
     std::vector<std::unique_ptr<torvik::comm::ControlHandle>> m_handles;
     torvik::comm::ControlInstances m_instances;

@@ -77,8 +77,8 @@ void frmComm::startClicked(int tab) {
             m_custom.chkReadCustom[0]->isChecked() ? StartCustomSingle() : StartCustom();
             break;
         default:
-            OpenTestLink();
-            StartTest();
+            if (OpenTestLink())
+                StartTest();
             break;
         }
     } catch (...) {

@@ -62,6 +62,7 @@ void frmComm::connectTestTab() {
     connect(m_test.chkSync, &QCheckBox::toggled, this,
             [this] { quietly([this] { chkSync_Click(); }); });
     connectRunButtons(Test);
+    createTestLink();
 }
 
 void frmComm::loadTestTab() {
