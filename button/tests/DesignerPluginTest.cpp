@@ -24,14 +24,14 @@ private slots:
 
         QXmlStreamReader xml(plugin->domXml());
         bool classNamed = false;
-        while (xml.readNextStartElement() || !xml.atEnd()) {
-            if (xml.isStartElement() && xml.name() == QLatin1String("widget")) {
+        while (!xml.atEnd()) {
+            if (xml.readNext() == QXmlStreamReader::StartElement &&
+                xml.name() == QLatin1String("widget")) {
                 classNamed =
                     xml.attributes().value(QLatin1String("class")) == QLatin1String("PlinthBtn");
             }
-            xml.readNext();
         }
-        QVERIFY(!xml.hasError());
+        QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
         QVERIFY(classNamed);
 
         QWidget form;

@@ -235,10 +235,11 @@ private slots:
         b->setClickAtSpaceKey(atSpace);
         QVERIFY(form.focus(b));
         QSignalSpy clicked(b, &QAbstractButton::clicked);
-        QSignalSpy keyDown(b, &PlinthBtn::keyDown);
+        int keyDowns = 0;
+        connect(b, &PlinthBtn::keyDown, this, [&](int&, int) { ++keyDowns; });
         QTest::keyClick(b, static_cast<Qt::Key>(key));
         QCOMPARE(clicked.count(), clicks);
-        QCOMPARE(keyDown.count(), 1); // every key is reported, used or not
+        QCOMPARE(keyDowns, 1); // every key is reported, used or not
         QVERIFY(b->hasFocus());
     }
 
@@ -267,7 +268,8 @@ private slots:
         PlinthBtn* b = form.buttons[0];
         QVERIFY(form.focus(b));
         QSignalSpy clicked(b, &QAbstractButton::clicked);
-        QSignalSpy keyPress(b, &PlinthBtn::keyPress);
+        QList<int> keyPress;
+        connect(b, &PlinthBtn::keyPress, this, [&](int& keyAscii) { keyPress << keyAscii; });
         connect(b, &PlinthBtn::keyDown, this, [](int& keyCode, int) {
             if (keyCode == 13) {
                 keyCode = 0;
@@ -279,7 +281,7 @@ private slots:
         QTest::keyClick(b, Qt::Key_Space);
         QCOMPARE(clicked.count(), 1);
         QCOMPARE(keyPress.count(), 1);
-        QCOMPARE(keyPress.first().at(0).toInt(), 32);
+        QCOMPARE(keyPress.first(), 32);
     }
 
     void focusMovement_data() {
@@ -342,7 +344,7 @@ private slots:
         });
         QVERIFY(form.focus(b));
         QTest::keyClick(b, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
-        QVERIFY(QTest::qWaitFor([&] { return form.buttons[focused]->hasFocus(); }, 5000));
+        QVERIFY(QTest::qWaitFor([&] { return form.buttons[static_cast<std::size_t>(focused)]->hasFocus(); }, 5000));
         QCOMPARE(static_cast<int>(b->LostFocusCause()), cause);
         QCOMPARE(askedCount, asked);
         QCOMPARE(clicked.count(), 0); // Enter that moves on does not also click
@@ -355,11 +357,12 @@ private slots:
         PlinthBtn* b = form.buttons[0];
         b->setCausesFocusMovement(true);
         QVERIFY(form.focus(b));
-        QSignalSpy moves(b, &PlinthBtn::focusMove);
+        int moves = 0;
+        connect(b, &PlinthBtn::focusMove, this, [&](bool&) { ++moves; });
         QTest::keyClick(b, Qt::Key_Space);
         QVERIFY(QTest::qWaitFor([&] { return form.buttons[1]->hasFocus(); }, 5000));
         QCOMPARE(b->LostFocusCause(), Cause::InputComplete);
-        QCOMPARE(moves.count(), 1);
+        QCOMPARE(moves, 1);
         // Focus lost any other way is a normal loss.
         form.buttons[1]->setFocus();
         QVERIFY(form.focus(b));
