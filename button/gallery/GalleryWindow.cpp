@@ -17,8 +17,8 @@ namespace {
 
 using Style = PlinthBtn::ButtonStyleConstants;
 
-constexpr std::array kStyles{Style::Win31Look, Style::Win95Look, Style::DoubleFrame,
-                             Style::NoFrame};
+constexpr std::array kStyles{PlinthBtn::kxbs_Win31Look, PlinthBtn::kxbs_Win95Look,
+                             PlinthBtn::kxbs_DoubleFrame, PlinthBtn::kxbs_NoFrame};
 constexpr std::array kStyleNames{"Win31風", "Win95風", "二重枠", "非表示"};
 constexpr std::array kStateNames{"normal",     "mouse over", "pressed",
                                  "toggled on", "disabled",   "focused"};
@@ -102,14 +102,15 @@ void GalleryWindow::fillStateSheet() {
             b.setCaptionStd(QStringLiteral("実行 Run"));
             b.setButtonStyle(kStyles[r]);
             b.setPictureData("Picture", png(image));
-            b.setCaptionPosition(PlinthBtn::ButtonCaptionConstants::Right);
-            b.setAlignmentH(PlinthBtn::AlignmentHConstants::Left);
-            b.setCaptionAlignmentH(PlinthBtn::CaptionAlignmentHConstants::Centre);
+            b.setCaptionPosition(PlinthBtn::kxcp_Right);
+            b.setAlignmentH(PlinthBtn::kxah_Left);
+            b.setCaptionAlignmentH(PlinthBtn::kxcah_Centre);
             b.setToggle(true);
             b.show();
             switch (c) {
             case 1:
                 b.setAlwaysActive(true);
+                b.setCaptionPointedColor(0x00C06000); // blue while pointed at
                 b.setAttribute(Qt::WA_UnderMouse, true);
                 break;
             case 2:
@@ -126,6 +127,9 @@ void GalleryWindow::fillStateSheet() {
                 break;
             default:
                 break;
+            }
+            if (c == 5) {
+                m_sheetFocused = m_sheetFocused || b.hasFocus();
             }
             m_sheetCells[r * kStateNames.size() + c]->setPixmap(b.grab());
         }
@@ -163,30 +167,34 @@ QWidget* GalleryWindow::makeLayouts() {
     auto* grid = new QGridLayout(box);
     const QByteArray pic = png(picture(QColor(30, 90, 200), 24));
     using Pos = PlinthBtn::ButtonCaptionConstants;
-    const std::array<std::pair<Pos, const char*>, 4> places{
-        {{Pos::Left, "左"}, {Pos::Right, "右"}, {Pos::Top, "上"}, {Pos::Bottom, "下"}}};
+    const std::array<std::pair<Pos, const char*>, 4> places{{{PlinthBtn::kxcp_Left, "左"},
+                                                             {PlinthBtn::kxcp_Right, "右"},
+                                                             {PlinthBtn::kxcp_Top, "上"},
+                                                             {PlinthBtn::kxcp_Bottom, "下"}}};
     int column = 0;
     for (const auto& [pos, name] : places) {
         auto* b = new PlinthBtn(box);
         b->setCaptionStd(QString::fromUtf8(name));
         b->setPictureData("Picture", pic);
         b->setCaptionPosition(pos);
-        b->setFixedSize(pos == Pos::Top || pos == Pos::Bottom ? QSize(60, 62) : QSize(80, 40));
+        b->setFixedSize(pos == PlinthBtn::kxcp_Top || pos == PlinthBtn::kxcp_Bottom
+                            ? QSize(60, 62)
+                            : QSize(80, 40));
         grid->addWidget(b, 0, column++);
     }
     auto* vertical = new PlinthBtn(box);
     vertical->setCaptionStd(QStringLiteral("縦書き"));
-    vertical->setCaptionDirection(PlinthBtn::CaptionDirectionConstants::Vertical);
+    vertical->setCaptionDirection(PlinthBtn::kxcd_Vertical);
     vertical->setFixedSize(36, 80);
     grid->addWidget(vertical, 1, 0);
     auto* turned = new PlinthBtn(box);
     turned->setCaptionStd(QStringLiteral("Turned"));
-    turned->setCaptionDirection(PlinthBtn::CaptionDirectionConstants::VerticalFont);
+    turned->setCaptionDirection(PlinthBtn::kxcd_VerticalFont);
     turned->setFixedSize(36, 80);
     grid->addWidget(turned, 1, 1);
     auto* justified = new PlinthBtn(box);
     justified->setCaptionStd(QStringLiteral("均等割付"));
-    justified->setCaptionAlignmentH(PlinthBtn::CaptionAlignmentHConstants::Justified);
+    justified->setCaptionAlignmentH(PlinthBtn::kxcah_Justified);
     justified->setFixedSize(120, 36);
     grid->addWidget(justified, 1, 2);
     auto* lines = new PlinthBtn(box);
@@ -206,7 +214,7 @@ QWidget* GalleryWindow::makeLiveRow() {
 
     auto* modes = button(box, QStringLiteral("保存 Save"));
     modes->setObjectName(QStringLiteral("captionModes"));
-    modes->setCaptionMode(PlinthBtn::CaptionModeConstants::Combination);
+    modes->setCaptionMode(PlinthBtn::kxcm_Combination);
     modes->setCaptionCtrl(QStringLiteral("全保存 Save all"));
     modes->setCaptionShift(QStringLiteral("別名 Save as"));
     modes->setCaptionAlt(QStringLiteral("戻す Revert"));
@@ -217,7 +225,7 @@ QWidget* GalleryWindow::makeLiveRow() {
     vkey->setObjectName(QStringLiteral("virtualKey"));
     vkey->setCaptionAccelerator(true);
     vkey->setVKeyName(QStringLiteral("F5"));
-    vkey->setFont3D(PlinthBtn::Font3DConstants::Raised);
+    vkey->setFont3D(PlinthBtn::kxf3d_Raised);
     layout->addWidget(vkey, 0, 1);
 
     auto* menu = button(box, QStringLiteral("Menu ▾"));
@@ -233,13 +241,13 @@ QWidget* GalleryWindow::makeLiveRow() {
     auto* toggle = button(box, QStringLiteral("Toggle"));
     toggle->setObjectName(QStringLiteral("toggle"));
     toggle->setToggle(true);
-    toggle->setButtonStyle(PlinthBtn::ButtonStyleConstants::DoubleFrame);
+    toggle->setButtonStyle(PlinthBtn::kxbs_DoubleFrame);
     layout->addWidget(toggle, 0, 3);
 
     auto* drop = button(box, QStringLiteral("Drop text here"));
     drop->setObjectName(QStringLiteral("drop"));
-    drop->setOLEDropMode(PlinthBtn::OLEDropModeConstants::Manual);
-    drop->setButtonStyle(PlinthBtn::ButtonStyleConstants::NoFrame);
+    drop->setOLEDropMode(PlinthBtn::kxodrop_Manual);
+    drop->setButtonStyle(PlinthBtn::kxbs_NoFrame);
     layout->addWidget(drop, 0, 4);
 
     auto* field = new QLineEdit(box);
@@ -248,11 +256,14 @@ QWidget* GalleryWindow::makeLiveRow() {
 
     m_log = new QLabel(QStringLiteral("Events appear here."));
     m_log->setObjectName(QStringLiteral("eventLog"));
+    m_log->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_log->setMinimumHeight(110); // room for the menu to open over the window
     layout->addWidget(m_log, 1, 0, 1, 6);
 
     for (PlinthBtn* b : {modes, vkey, menu, toggle, drop}) {
-        connect(b, &QAbstractButton::clicked, this,
-                [this, b] { log(QStringLiteral("Click: %1").arg(b->currentCaption())); });
+        connect(b, &QAbstractButton::clicked, this, [this, b] {
+            log(QStringLiteral("Click: %1").arg(b->currentCaption().remove(u'&')));
+        });
         connect(b, &PlinthBtn::focusMove, this, [this, b](bool&) {
             log(QStringLiteral("FocusMove from %1").arg(b->objectName()));
         });
@@ -276,6 +287,30 @@ QWidget* GalleryWindow::makeLiveRow() {
             log(QStringLiteral("OLEDragDrop: %1").arg(text));
         });
     return box;
+}
+
+void GalleryWindow::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow() && !m_sheetFocused) {
+        fillStateSheet();
+    }
+}
+
+QStringList GalleryWindow::liveGeometry() const {
+    QStringList lines;
+    for (const PlinthBtn* b : findChildren<PlinthBtn*>()) {
+        if (b->objectName().isEmpty()) {
+            continue;
+        }
+        const QRect r(b->mapToGlobal(QPoint(0, 0)), b->size());
+        lines << QStringLiteral("%1 %2 %3 %4 %5")
+                     .arg(b->objectName())
+                     .arg(r.x())
+                     .arg(r.y())
+                     .arg(r.width())
+                     .arg(r.height());
+    }
+    return lines;
 }
 
 void GalleryWindow::log(const QString& line) {

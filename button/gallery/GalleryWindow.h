@@ -13,9 +13,15 @@ class GalleryWindow : public QWidget {
 public:
     explicit GalleryWindow(QWidget* parent = nullptr);
 
-    // Draws the state sheet from real buttons; needs the window shown and active so the
-    // focused column shows the focus.
+    // Draws the state sheet from real buttons; again once the window is active, when the
+    // focused column can show the focus.
     void fillStateSheet();
+    // Where the live row's buttons are on the screen, one "name x y width height" line each,
+    // for scripts that drive the gallery.
+    QStringList liveGeometry() const;
+
+protected:
+    void changeEvent(QEvent* e) override;
 
 private:
     QWidget* makeStateSheet();
@@ -27,4 +33,5 @@ private:
     std::vector<QLabel*> m_sheetCells;
     QWidget* m_sheetStage = nullptr; // where the sheet's buttons are posed
     QLabel* m_log = nullptr;
+    bool m_sheetFocused = false;
 };

@@ -489,7 +489,7 @@ private slots:
         Variant out;
         QVERIFY(c.invoke(19, InvokeKind::PropertyPut, args, out));
         QCOMPARE(get(c, 19), Variant::i4(3));
-        QCOMPARE(c.widget()->ButtonStyle(), PlinthBtn::ButtonStyleConstants::NoFrame);
+        QCOMPARE(c.widget()->ButtonStyle(), PlinthBtn::kxbs_NoFrame);
         QVERIFY(c.isModified());
         QCOMPARE(site.changes, (std::vector<DispId>{19}));
         plinth::automation::PropertyWriter w;

@@ -8,7 +8,6 @@
 
 using plinth::testing::FormFixture;
 using Mode = PlinthBtn::CaptionModeConstants;
-using Cause = PlinthBtn::LostFocusCauseConstants;
 
 Q_DECLARE_METATYPE(Qt::Key)
 
@@ -332,9 +331,8 @@ private slots:
         FormFixture form;
         QVERIFY(form.active);
         PlinthBtn* b = form.buttons[1];
-        using Arrow = PlinthBtn::LostFocusAtArrowConstants;
-        b->setLostFocusAtHorzArrow(horizontal ? Arrow::On : Arrow::Off);
-        b->setLostFocusAtVertArrow(vertical ? Arrow::On : Arrow::Off);
+        b->setLostFocusAtHorzArrow(horizontal ? PlinthBtn::kxlf_On : PlinthBtn::kxlf_Off);
+        b->setLostFocusAtVertArrow(vertical ? PlinthBtn::kxlf_On : PlinthBtn::kxlf_Off);
         b->setTreatEnterAsTab(enterAsTab);
         QSignalSpy clicked(b, &QAbstractButton::clicked);
         int askedCount = 0;
@@ -344,7 +342,8 @@ private slots:
         });
         QVERIFY(form.focus(b));
         QTest::keyClick(b, static_cast<Qt::Key>(key), Qt::KeyboardModifiers(modifiers));
-        QVERIFY(QTest::qWaitFor([&] { return form.buttons[static_cast<std::size_t>(focused)]->hasFocus(); }, 5000));
+        QVERIFY(QTest::qWaitFor(
+            [&] { return form.buttons[static_cast<std::size_t>(focused)]->hasFocus(); }, 5000));
         QCOMPARE(static_cast<int>(b->LostFocusCause()), cause);
         QCOMPARE(askedCount, asked);
         QCOMPARE(clicked.count(), 0); // Enter that moves on does not also click
@@ -361,13 +360,13 @@ private slots:
         connect(b, &PlinthBtn::focusMove, this, [&](bool&) { ++moves; });
         QTest::keyClick(b, Qt::Key_Space);
         QVERIFY(QTest::qWaitFor([&] { return form.buttons[1]->hasFocus(); }, 5000));
-        QCOMPARE(b->LostFocusCause(), Cause::InputComplete);
+        QCOMPARE(b->LostFocusCause(), PlinthBtn::kxlfc_InputComplete);
         QCOMPARE(moves, 1);
         // Focus lost any other way is a normal loss.
         form.buttons[1]->setFocus();
         QVERIFY(form.focus(b));
         QVERIFY(form.focus(form.field));
-        QCOMPARE(b->LostFocusCause(), Cause::Normal);
+        QCOMPARE(b->LostFocusCause(), PlinthBtn::kxlfc_Normal);
     }
 
     // CaptionAccelerator: "&Start" underlines S, and Alt+S clicks the button.

@@ -298,7 +298,7 @@ private slots:
     void dataObjectOutlivingItsEvent() {
         ControlOnForm f;
         QVERIFY(f.shown);
-        f.button()->setOLEDropMode(PlinthBtn::OLEDropModeConstants::Manual);
+        f.button()->setOLEDropMode(PlinthBtn::kxodrop_Manual);
         std::shared_ptr<plinth::automation::Dispatch> kept;
         f.sink.answer = [&](DispId id, std::span<Variant> args) {
             if (id == d::OLEDragDrop) {

@@ -410,7 +410,7 @@ private slots:
         QFETCH(int, error);
         PlinthControl c;
         c.widget()->setCaptionStd(QStringLiteral("before"));
-        c.widget()->setButtonStyle(PlinthBtn::ButtonStyleConstants::DoubleFrame);
+        c.widget()->setButtonStyle(PlinthBtn::kxbs_DoubleFrame);
         const QByteArray before = c.widget()->saveProperties();
         QCOMPARE(load(c, form), error);
         QCOMPARE(c.widget()->saveProperties(), before);

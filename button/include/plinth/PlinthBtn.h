@@ -29,77 +29,114 @@ class PLINTH_EXPORT PlinthBtn : public QAbstractButton {
     Q_OBJECT
 
 public:
-    // The published enumerations (PlinthEnums.h has them under their form names, with the
-    // same values).
-    enum class AlignmentConstants { Centre = 0, Top = 1, Bottom = 2, Left = 3, Right = 4 };
-    enum class AlignmentHConstants { Left = 0, Right = 1, Centre = 2 };
-    enum class AlignmentVConstants { Top = 0, Middle = 1, Bottom = 2 };
-    enum class AlignPictConstants { Centre = 0, EdgeSide = 1, CaptionSide = 2 };
-    enum class ButtonStyleConstants { Win31Look = 0, Win95Look = 1, DoubleFrame = 2, NoFrame = 3 };
-    enum class CaptionAlignmentHConstants { Left = 0, Right = 1, Centre = 2, Justified = 3 };
-    enum class CaptionAlignmentVConstants { Top = 0, Middle = 1, Bottom = 2, Justified = 3 };
-    enum class CaptionDirectionConstants { Horizontal = 0, Vertical = 1, VerticalFont = 2 };
-    enum class CaptionFocusBorderConstants {
-        None = 0,
-        Standard = 1,
-        Thin = 2,
-        Thick = 3,
-        ThinDashed = 4,
-        ThickDashed = 5,
-        ShallowSunken = 6,
-        DeepSunken = 7
+    // The published enumerations with the same values as in PlinthEnums.h, each constant
+    // under its published prefix and its meaning in English (Qt's meta-object compiler takes
+    // ASCII names only). They are plain enumerations in the class, as Qt Designer writes and
+    // uic compiles them: PlinthBtn::kxbs_DoubleFrame.
+    enum AlignmentConstants {
+        kxa_Centre = 0,
+        kxa_Top = 1,
+        kxa_Bottom = 2,
+        kxa_Left = 3,
+        kxa_Right = 4
     };
-    enum class CaptionModeConstants { Fixed = 0, OneOf = 1, Combination = 2 };
-    enum class FocusBorderConstants {
-        None = 0,
-        Standard = 1,
-        Thin = 2,
-        Thick = 3,
-        ThinDashed = 4,
-        ThickDashed = 5
+    enum AlignmentHConstants { kxah_Left = 0, kxah_Right = 1, kxah_Centre = 2 };
+    enum AlignmentVConstants { kxav_Top = 0, kxav_Middle = 1, kxav_Bottom = 2 };
+    enum AlignPictConstants { kxap_Centre = 0, kxap_EdgeSide = 1, kxap_CaptionSide = 2 };
+    enum ButtonStyleConstants {
+        kxbs_Win31Look = 0,
+        kxbs_Win95Look = 1,
+        kxbs_DoubleFrame = 2,
+        kxbs_NoFrame = 3
     };
-    enum class Font3DConstants {
-        None = 0,
-        Raised = 1,
-        RaisedShadow = 2,
-        Inset = 3,
-        InsetShadow = 4,
-        Shadowed = 5,
-        Outlined = 6
+    enum CaptionAlignmentHConstants {
+        kxcah_Left = 0,
+        kxcah_Right = 1,
+        kxcah_Centre = 2,
+        kxcah_Justified = 3
     };
-    enum class LostFocusAtArrowConstants { Off = 0, On = 1 };
-    enum class LostFocusCauseConstants {
-        Normal = 0,
-        LeftArrow = 1,
-        RightArrow = 2,
-        UpArrow = 3,
-        DownArrow = 4,
-        Return = 5,
-        InputComplete = 6
+    enum CaptionAlignmentVConstants {
+        kxcav_Top = 0,
+        kxcav_Middle = 1,
+        kxcav_Bottom = 2,
+        kxcav_Justified = 3
     };
-    enum class MousePointerConstants {
-        Default = 0,
-        Arrow = 1,
-        Cross = 2,
-        IBeam = 3,
-        Icon = 4,
-        SizeFourWays = 5,
-        SizeNESW = 6,
-        SizeNS = 7,
-        SizeNWSE = 8,
-        SizeWE = 9,
-        UpArrow = 10,
-        Hourglass = 11,
-        NoDrop = 12,
-        ArrowHourglass = 13,
-        ArrowQuestion = 14,
-        SizeAll = 15,
-        Custom = 99
+    enum CaptionDirectionConstants {
+        kxcd_Horizontal = 0,
+        kxcd_Vertical = 1,
+        kxcd_VerticalFont = 2
     };
-    enum class VKeyACSConstants { Ignore = 0, Off = 1, On = 2 };
-    enum class VKeyExConstants { AllKeys = 0, NonExtendedKeys = 1, ExtendedKeys = 2 };
-    enum class ButtonCaptionConstants { Left = 0, Right = 1, Top = 2, Bottom = 3, Centre = 4 };
-    enum class OLEDropModeConstants { None = 0, Manual = 1 };
+    enum CaptionFocusBorderConstants {
+        kxcfb_None = 0,
+        kxcfb_Standard = 1,
+        kxcfb_Thin = 2,
+        kxcfb_Thick = 3,
+        kxcfb_ThinDashed = 4,
+        kxcfb_ThickDashed = 5,
+        kxcfb_ShallowSunken = 6,
+        kxcfb_DeepSunken = 7
+    };
+    enum CaptionModeConstants { kxcm_Fixed = 0, kxcm_OneOf = 1, kxcm_Combination = 2 };
+    enum FocusBorderConstants {
+        kxfb_None = 0,
+        kxfb_Standard = 1,
+        kxfb_Thin = 2,
+        kxfb_Thick = 3,
+        kxfb_ThinDashed = 4,
+        kxfb_ThickDashed = 5
+    };
+    enum Font3DConstants {
+        kxf3d_None = 0,
+        kxf3d_Raised = 1,
+        kxf3d_RaisedShadow = 2,
+        kxf3d_Inset = 3,
+        kxf3d_InsetShadow = 4,
+        kxf3d_Shadowed = 5,
+        kxf3d_Outlined = 6
+    };
+    enum LostFocusAtArrowConstants { kxlf_Off = 0, kxlf_On = 1 };
+    enum LostFocusCauseConstants {
+        kxlfc_Normal = 0,
+        kxlfc_LeftArrow = 1,
+        kxlfc_RightArrow = 2,
+        kxlfc_UpArrow = 3,
+        kxlfc_DownArrow = 4,
+        kxlfc_Return = 5,
+        kxlfc_InputComplete = 6
+    };
+    enum MousePointerConstants {
+        kxmp_Default = 0,
+        kxmp_Arrow = 1,
+        kxmp_Cross = 2,
+        kxmp_IBeam = 3,
+        kxmp_Icon = 4,
+        kxmp_SizeFourWays = 5,
+        kxmp_SizeNESW = 6,
+        kxmp_SizeNS = 7,
+        kxmp_SizeNWSE = 8,
+        kxmp_SizeWE = 9,
+        kxmp_UpArrow = 10,
+        kxmp_Hourglass = 11,
+        kxmp_NoDrop = 12,
+        kxmp_ArrowHourglass = 13,
+        kxmp_ArrowQuestion = 14,
+        kxmp_SizeAll = 15,
+        kxmp_Custom = 99
+    };
+    enum VKeyACSConstants { kxvkacs_Ignore = 0, kxvkacs_Off = 1, kxvkacs_On = 2 };
+    enum VKeyExConstants {
+        kxvkex_AllKeys = 0,
+        kxvkex_NonExtendedKeys = 1,
+        kxvkex_ExtendedKeys = 2
+    };
+    enum ButtonCaptionConstants {
+        kxcp_Left = 0,
+        kxcp_Right = 1,
+        kxcp_Top = 2,
+        kxcp_Bottom = 3,
+        kxcp_Centre = 4
+    };
+    enum OLEDropModeConstants { kxodrop_None = 0, kxodrop_Manual = 1 };
     Q_ENUM(AlignmentConstants)
     Q_ENUM(AlignmentHConstants)
     Q_ENUM(AlignmentVConstants)
