@@ -64,6 +64,14 @@ protected:
     ~ContainerSite() = default;
 };
 
+// The argument count a member takes, or the error for another count.
+inline Status expectArguments(std::span<const Variant> args, std::size_t count) {
+    if (args.size() != count) {
+        return platformError(kErrWrongArgumentCount);
+    }
+    return {};
+}
+
 struct MemberName {
     std::string_view name;
     DispId id;

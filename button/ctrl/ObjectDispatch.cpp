@@ -38,13 +38,6 @@ constexpr auto kFontMembers = std::to_array<automation::MemberName>({
     {"Charset", kFontCharset},
 });
 
-Status arity(std::span<Variant> args, std::size_t n) {
-    if (args.size() != n) {
-        return platformError(automation::kErrWrongArgumentCount);
-    }
-    return {};
-}
-
 class FontDispatch final : public automation::Dispatch {
 public:
     explicit FontDispatch(PlinthBtn* button) : m_button(button) {}
@@ -56,7 +49,7 @@ public:
         }
         QFont font = m_button->font();
         if (kind != InvokeKind::PropertyPut) {
-            if (Status s = arity(args, 0); !s) {
+            if (Status s = automation::expectArguments(args, 0); !s) {
                 return s;
             }
             switch (id) {
@@ -88,7 +81,7 @@ public:
                 return platformError(automation::kErrMemberNotFound);
             }
         }
-        if (Status s = arity(args, 1); !s) {
+        if (Status s = automation::expectArguments(args, 1); !s) {
             return s;
         }
         Status s;
@@ -169,7 +162,7 @@ public:
             return platformError(automation::kErrSetNotSupported);
         }
         if (id == 1) {
-            if (Status s = arity(args, 0); !s) {
+            if (Status s = automation::expectArguments(args, 0); !s) {
                 return s;
             }
             result = Variant::i4(static_cast<std::int32_t>(m_files.size()));
@@ -178,7 +171,7 @@ public:
         if (id != 0) {
             return platformError(automation::kErrMemberNotFound);
         }
-        if (Status s = arity(args, 1); !s) {
+        if (Status s = automation::expectArguments(args, 1); !s) {
             return s;
         }
         std::int32_t index = 0;
@@ -288,12 +281,12 @@ Status DataObjectDispatch::invoke(DispId id, InvokeKind kind, std::span<Variant>
     int format = 0;
     switch (id) {
     case kDataClear:
-        if (Status s = arity(args, 0); !s) {
+        if (Status s = automation::expectArguments(args, 0); !s) {
             return s;
         }
         return m_data->Clear() ? Status() : platformError(automation::kErrInvalidCall);
     case kDataGetFormat:
-        if (Status s = arity(args, 1); !s) {
+        if (Status s = automation::expectArguments(args, 1); !s) {
             return s;
         }
         if (Status s = formatArgument(args[0], format); !s) {
@@ -302,7 +295,7 @@ Status DataObjectDispatch::invoke(DispId id, InvokeKind kind, std::span<Variant>
         result = Variant::boolean(m_data->GetFormat(format));
         return {};
     case kDataGetData: {
-        if (Status s = arity(args, 1); !s) {
+        if (Status s = automation::expectArguments(args, 1); !s) {
             return s;
         }
         if (Status s = formatArgument(args[0], format); !s) {
@@ -328,7 +321,7 @@ Status DataObjectDispatch::invoke(DispId id, InvokeKind kind, std::span<Variant>
         return {};
     }
     case kDataSetData: {
-        if (Status s = arity(args, 2); !s) {
+        if (Status s = automation::expectArguments(args, 2); !s) {
             return s;
         }
         if (Status s = formatArgument(args[1], format); !s) {
@@ -351,7 +344,7 @@ Status DataObjectDispatch::invoke(DispId id, InvokeKind kind, std::span<Variant>
                                              : platformError(automation::kErrInvalidCall);
     }
     case kDataFiles:
-        if (Status s = arity(args, 0); !s) {
+        if (Status s = automation::expectArguments(args, 0); !s) {
             return s;
         }
         result = Variant::object(std::make_shared<FilesDispatch>(m_data->Files()));

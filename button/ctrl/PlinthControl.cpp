@@ -115,6 +115,23 @@ void PlinthControl::fire(DispId id, std::span<Variant> args) {
     }
 }
 
+void PlinthControl::fireDrag(DispId id, PlinthDataObject* data, DragArguments a, const int* state) {
+    auto object = std::make_shared<DataObjectDispatch>(data);
+    std::vector<Variant> args{
+        Variant::object(object), Variant::i4(a.effect), i2(a.button), i2(a.shift),
+        Variant::r4(a.x),        Variant::r4(a.y)};
+    if (state != nullptr) {
+        args.push_back(i2(*state));
+    }
+    fire(id, args);
+    object->detach(); // the data is the drag's, gone after the event
+    takeBack(args[1], a.effect);
+    takeBack(args[2], a.button);
+    takeBack(args[3], a.shift);
+    takeBack(args[4], a.x);
+    takeBack(args[5], a.y);
+}
+
 void PlinthControl::connectEvents() {
     PlinthBtn* w = m_widget.data();
     QObject* c = m_connections.get();
@@ -188,31 +205,12 @@ void PlinthControl::connectEvents() {
     QObject::connect(w, &PlinthBtn::oleDragOver, c,
                      [this](PlinthDataObject* data, int& effect, int& button, int& shift, float& x,
                             float& y, int state) {
-                         auto object = std::make_shared<DataObjectDispatch>(data);
-                         std::array args{
-                             Variant::object(object), Variant::i4(effect), i2(button), i2(shift),
-                             Variant::r4(x),          Variant::r4(y),      i2(state)};
-                         fire(d::OLEDragOver, args);
-                         object->detach();
-                         takeBack(args[1], effect);
-                         takeBack(args[2], button);
-                         takeBack(args[3], shift);
-                         takeBack(args[4], x);
-                         takeBack(args[5], y);
+                         fireDrag(d::OLEDragOver, data, {effect, button, shift, x, y}, &state);
                      });
     QObject::connect(
         w, &PlinthBtn::oleDragDrop, c,
         [this](PlinthDataObject* data, int& effect, int& button, int& shift, float& x, float& y) {
-            auto object = std::make_shared<DataObjectDispatch>(data);
-            std::array args{Variant::object(object), Variant::i4(effect), i2(button), i2(shift),
-                            Variant::r4(x),          Variant::r4(y)};
-            fire(d::OLEDragDrop, args);
-            object->detach();
-            takeBack(args[1], effect);
-            takeBack(args[2], button);
-            takeBack(args[3], shift);
-            takeBack(args[4], x);
-            takeBack(args[5], y);
+            fireDrag(d::OLEDragDrop, data, {effect, button, shift, x, y}, nullptr);
         });
 }
 

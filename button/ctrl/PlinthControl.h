@@ -13,6 +13,8 @@ class PlinthBtn;
 
 namespace plinth {
 
+class PlinthDataObject;
+
 class PlinthControl final : public automation::Control {
 public:
     // A new button of its own (a top-level widget until the host gives it a parent).
@@ -42,6 +44,16 @@ private:
     void connectEvents();
     // Sends an event to the sink; by-reference arguments come back in `args`.
     void fire(automation::DispId id, std::span<automation::Variant> args);
+    // The by-reference arguments of OLEDragOver and OLEDragDrop.
+    struct DragArguments {
+        int& effect;
+        int& button;
+        int& shift;
+        float& x;
+        float& y;
+    };
+    void fireDrag(automation::DispId id, PlinthDataObject* data, DragArguments args,
+                  const int* state);
     void changed(automation::DispId id);
     bool userMode() const;
 

@@ -148,13 +148,6 @@ const MemberInfo* memberInfo(DispId id) {
     return nullptr;
 }
 
-Status arity(std::span<Variant> args, std::size_t n) {
-    if (args.size() != n) {
-        return platformError(automation::kErrWrongArgumentCount);
-    }
-    return {};
-}
-
 // A menu index (0 to 19) from a host's argument.
 Status menuIndex(const Variant& v, int& index) {
     std::int16_t value = 0;
@@ -218,7 +211,7 @@ Status PlinthControl::dispatchProperty(DispId id, std::string_view property, Inv
     const char* name = rule.name.data(); // the table's names are literals
     PlinthBtn& w = *m_widget;
     if (kind != InvokeKind::PropertyPut) {
-        if (Status s = arity(args, 0); !s) {
+        if (Status s = automation::expectArguments(args, 0); !s) {
             return s;
         }
         const QVariant value = w.property(name);
@@ -247,7 +240,7 @@ Status PlinthControl::dispatchProperty(DispId id, std::string_view property, Inv
         }
         return {};
     }
-    if (Status s = arity(args, 1); !s) {
+    if (Status s = automation::expectArguments(args, 1); !s) {
         return s;
     }
     const Variant& in = args[0];
@@ -331,7 +324,7 @@ Status PlinthControl::dispatchMenu(DispId id, InvokeKind kind, std::span<Variant
         if (kind == InvokeKind::PropertyPut) {
             return platformError(automation::kErrMemberNotFound);
         }
-        if (Status s = arity(args, 5); !s) {
+        if (Status s = automation::expectArguments(args, 5); !s) {
             return s;
         }
         if (Status s = menuIndex(args[0], index); !s) {
@@ -364,7 +357,7 @@ Status PlinthControl::dispatchMenu(DispId id, InvokeKind kind, std::span<Variant
         return {};
     }
     const bool put = kind == InvokeKind::PropertyPut;
-    if (Status s = arity(args, put ? 2 : 1); !s) {
+    if (Status s = automation::expectArguments(args, put ? 2 : 1); !s) {
         return s;
     }
     if (Status s = menuIndex(args[0], index); !s) {
@@ -417,14 +410,14 @@ Status PlinthControl::dispatchSpecial(DispId id, InvokeKind kind, std::span<Vari
     switch (id) {
     case d::Enabled: {
         if (!put) {
-            if (Status s = arity(args, 0); !s) {
+            if (Status s = automation::expectArguments(args, 0); !s) {
                 return s;
             }
             result = Variant::boolean(w.isEnabled());
             return {};
         }
         bool enabled = false;
-        if (Status s = arity(args, 1); !s) {
+        if (Status s = automation::expectArguments(args, 1); !s) {
             return s;
         }
         if (Status s = automation::toBool(args[0], enabled); !s) {
@@ -436,13 +429,13 @@ Status PlinthControl::dispatchSpecial(DispId id, InvokeKind kind, std::span<Vari
     }
     case d::Font: {
         if (!put) {
-            if (Status s = arity(args, 0); !s) {
+            if (Status s = automation::expectArguments(args, 0); !s) {
                 return s;
             }
             result = Variant::object(makeFontObject(&w));
             return {};
         }
-        if (Status s = arity(args, 1); !s) {
+        if (Status s = automation::expectArguments(args, 1); !s) {
             return s;
         }
         QFont font;
@@ -458,7 +451,7 @@ Status PlinthControl::dispatchSpecial(DispId id, InvokeKind kind, std::span<Vari
         if (put) {
             return platformError(automation::kErrSetNotSupported);
         }
-        if (Status s = arity(args, 0); !s) {
+        if (Status s = automation::expectArguments(args, 0); !s) {
             return s;
         }
         if (!userMode()) {
@@ -471,7 +464,7 @@ Status PlinthControl::dispatchSpecial(DispId id, InvokeKind kind, std::span<Vari
         if (put) {
             return platformError(automation::kErrSetNotSupported);
         }
-        if (Status s = arity(args, 1); !s) {
+        if (Status s = automation::expectArguments(args, 1); !s) {
             return s;
         }
         std::int16_t index = 0;
@@ -489,7 +482,7 @@ Status PlinthControl::dispatchSpecial(DispId id, InvokeKind kind, std::span<Vari
         if (put) {
             return platformError(automation::kErrMemberNotFound);
         }
-        if (Status s = arity(args, 1); !s) {
+        if (Status s = automation::expectArguments(args, 1); !s) {
             return s;
         }
         // The button's pages are the form designer's property editor: none is open here.
@@ -499,7 +492,7 @@ Status PlinthControl::dispatchSpecial(DispId id, InvokeKind kind, std::span<Vari
         if (put) {
             return platformError(automation::kErrMemberNotFound);
         }
-        if (Status s = arity(args, 0); !s) {
+        if (Status s = automation::expectArguments(args, 0); !s) {
             return s;
         }
         // Not modal: a host's call returns at once and the box closes on its own button.

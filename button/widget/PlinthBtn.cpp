@@ -12,20 +12,24 @@
 using plinth::Change;
 using plinth::PlinthBtnPrivate;
 
-namespace {
-
-int buttonBits(Qt::MouseButtons buttons) {
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
-           (buttons & Qt::MiddleButton ? 4 : 0);
-}
-
-} // namespace
-
 namespace plinth {
 
 int PlinthBtnPrivate::modifierBits(Qt::KeyboardModifiers m) {
     return (m & Qt::ShiftModifier ? kShiftMask : 0) | (m & Qt::ControlModifier ? kCtrlMask : 0) |
            (m & Qt::AltModifier ? kAltMask : 0);
+}
+
+int PlinthBtnPrivate::mouseButtonBits(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+bool PlinthBtnPrivate::reportMouse(void (PlinthBtn::*signal)(int, int, int, int),
+                                   Qt::MouseButtons buttons, const QMouseEvent* e) {
+    const QPointer<PlinthBtn> alive(q);
+    const QPoint at = e->position().toPoint();
+    emit(q->*signal)(mouseButtonBits(buttons), modifierBits(e->modifiers()), at.x(), at.y());
+    return !alive.isNull();
 }
 
 bool PlinthBtnPrivate::setModifiers(int bits) {
@@ -199,34 +203,27 @@ bool PlinthBtn::hitButton(const QPoint& pos) const {
 }
 
 void PlinthBtn::mousePressEvent(QMouseEvent* e) {
-    const QPointer<PlinthBtn> alive(this);
-    const QPoint at = e->position().toPoint();
-    emit mouseDown(buttonBits(e->button()), PlinthBtnPrivate::modifierBits(e->modifiers()), at.x(),
-                   at.y());
-    if (alive.isNull()) {
+    if (!d->reportMouse(&PlinthBtn::mouseDown, e->button(), e)) {
         return;
     }
     if (e->button() != Qt::LeftButton) {
         e->accept();
         return;
     }
-    d->pressPos = at;
+    d->pressPos = e->position().toPoint();
     d->dragConsidered = false;
     d->clicked = false;
     QAbstractButton::mousePressEvent(e);
 }
 
 void PlinthBtn::mouseMoveEvent(QMouseEvent* e) {
-    const QPointer<PlinthBtn> alive(this);
-    const QPoint at = e->position().toPoint();
     d->setModifiers(PlinthBtnPrivate::modifierBits(e->modifiers()));
-    emit mouseMove(buttonBits(e->buttons()), PlinthBtnPrivate::modifierBits(e->modifiers()), at.x(),
-                   at.y());
-    if (alive.isNull()) {
+    if (!d->reportMouse(&PlinthBtn::mouseMove, e->buttons(), e)) {
         return;
     }
     if ((e->buttons() & Qt::LeftButton) && isDown() && !d->dragConsidered &&
-        (at - d->pressPos).manhattanLength() >= QApplication::startDragDistance()) {
+        (e->position().toPoint() - d->pressPos).manhattanLength() >=
+            QApplication::startDragDistance()) {
         d->dragConsidered = true;
         if (d->startDrag()) {
             return;
@@ -236,18 +233,15 @@ void PlinthBtn::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void PlinthBtn::mouseReleaseEvent(QMouseEvent* e) {
-    const QPointer<PlinthBtn> alive(this);
-    const QPoint at = e->position().toPoint();
     // The platform's order: MouseUp, then Click.
-    emit mouseUp(buttonBits(e->button()), PlinthBtnPrivate::modifierBits(e->modifiers()), at.x(),
-                 at.y());
-    if (alive.isNull()) {
+    if (!d->reportMouse(&PlinthBtn::mouseUp, e->button(), e)) {
         return;
     }
     if (e->button() != Qt::LeftButton) {
         e->accept();
         return;
     }
+    const QPointer<PlinthBtn> alive(this);
     d->clicked = false;
     QAbstractButton::mouseReleaseEvent(e);
     if (alive) {
@@ -256,20 +250,17 @@ void PlinthBtn::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void PlinthBtn::mouseDoubleClickEvent(QMouseEvent* e) {
-    const QPointer<PlinthBtn> alive(this);
-    const QPoint at = e->position().toPoint();
-    emit mouseDown(buttonBits(e->button()), PlinthBtnPrivate::modifierBits(e->modifiers()), at.x(),
-                   at.y());
-    if (alive.isNull()) {
+    if (!d->reportMouse(&PlinthBtn::mouseDown, e->button(), e)) {
         return;
     }
+    const QPointer<PlinthBtn> alive(this);
     emit dblClick();
     if (alive.isNull()) {
         return;
     }
     // The second press of a double click presses the button again, as a fast operator means.
     if (e->button() == Qt::LeftButton) {
-        d->pressPos = at;
+        d->pressPos = e->position().toPoint();
         d->dragConsidered = false;
         QAbstractButton::mousePressEvent(e);
     }

@@ -24,11 +24,6 @@ int effectsOf(Qt::DropActions actions) {
     return static_cast<int>(actions.toInt()) & kEffectMask;
 }
 
-int buttonBits(Qt::MouseButtons buttons) {
-    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
-           (buttons & Qt::MiddleButton ? 4 : 0);
-}
-
 } // namespace
 
 namespace plinth {
@@ -103,7 +98,7 @@ void dragOver(PlinthBtn* button, PlinthBtnPrivate& d, Event* e, int state) {
         d.dropObject = std::make_unique<plinth::PlinthDataObject>(e->mimeData());
     }
     int effect = effectsOf(e->possibleActions());
-    int buttons = buttonBits(e->buttons());
+    int buttons = PlinthBtnPrivate::mouseButtonBits(e->buttons());
     int shift = PlinthBtnPrivate::modifierBits(e->modifiers());
     auto x = static_cast<float>(e->position().x());
     auto y = static_cast<float>(e->position().y());
@@ -151,7 +146,7 @@ void PlinthBtn::dropEvent(QDropEvent* e) {
         d->dropObject = std::make_unique<plinth::PlinthDataObject>(e->mimeData());
     }
     int effect = effectsOf(e->possibleActions());
-    int buttons = buttonBits(e->buttons());
+    int buttons = PlinthBtnPrivate::mouseButtonBits(e->buttons());
     int shift = PlinthBtnPrivate::modifierBits(e->modifiers());
     auto x = static_cast<float>(e->position().x());
     auto y = static_cast<float>(e->position().y());

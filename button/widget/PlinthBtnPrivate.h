@@ -37,6 +37,11 @@ public:
     // Modifier keys as the event bits; true when they changed.
     bool setModifiers(int modifiers);
     static int modifierBits(Qt::KeyboardModifiers modifiers);
+    // Mouse buttons as the event bits: 1 left, 2 right, 4 middle.
+    static int mouseButtonBits(Qt::MouseButtons buttons);
+    // Sends MouseDown, MouseMove or MouseUp; false when a handler destroyed the button.
+    bool reportMouse(void (PlinthBtn::*signal)(int, int, int, int), Qt::MouseButtons buttons,
+                     const QMouseEvent* e);
 
     // Moves the focus to the next or previous control after asking FocusMove; false when a
     // handler cancelled or the focus could not move.
