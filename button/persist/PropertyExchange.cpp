@@ -160,6 +160,7 @@ void exchange(Archive& a, PersistedButton& b, std::uint32_t major) {
     a.io(p.DownColor);
     a.io(p.OnColor);
     a.io(p.OLEDropMode);
+    // Forms name these "PMenuCaption" + i, "PEnabled" + i, "PHidden" + i, "PSeparator" + i.
     for (MenuItem& item : p.menu) {
         a.io(item.caption);
         a.io(item.enabled);

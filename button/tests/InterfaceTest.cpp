@@ -567,6 +567,17 @@ private slots:
         c.setSite(nullptr);
     }
 
+    // The About box opens without holding the host's call.
+    void aboutBoxReturnsAtOnce() {
+        PlinthControl c;
+        Variant out;
+        QVERIFY(c.invoke(-552, InvokeKind::Method, {}, out));
+        auto* box = c.widget()->findChild<QWidget*>(QStringLiteral("plinthAboutBox"));
+        QVERIFY(box != nullptr);
+        QVERIFY(box->isVisible());
+        box->close();
+    }
+
     void fontObjectIsLive() {
         PlinthControl c;
         Variant font = get(c, -512);

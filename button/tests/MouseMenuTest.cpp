@@ -334,6 +334,33 @@ private slots:
         QCOMPARE(ids.back(), d::Click);
     }
 
+    // With data from the handler the press becomes a drag: no click, and the drag's end
+    // reported (here nothing takes it: the offscreen screen has no drop target).
+    void dragWithData() {
+        ControlOnForm f;
+        QVERIFY(f.shown);
+        f.sink.answer = [](DispId id, std::span<Variant> args) {
+            if (id != d::OLEStartDrag) {
+                return;
+            }
+            auto& data = *args[0].asObject();
+            Variant out;
+            std::vector<Variant> set{Variant::bstr("12.5"), Variant::i4(1)};
+            QVERIFY(data.invoke(*data.idOfName("SetData"), InvokeKind::Method, set, out));
+            args[1] = Variant::i4(1); // copy only
+        };
+        QTest::mousePress(f.button(), Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseMove(f.button(), QPoint(40, 12));
+        QTest::mouseRelease(f.button(), Qt::LeftButton, {}, QPoint(40, 12));
+        const auto ids = f.sink.ids();
+        QVERIFY(std::find(ids.begin(), ids.end(), d::Click) == ids.end());
+        const auto complete = std::find_if(f.sink.events.begin(), f.sink.events.end(),
+                                           [](const auto& e) { return e.id == d::OLECompleteDrag; });
+        QVERIFY(complete != f.sink.events.end());
+        QCOMPARE(complete->args[0], Variant::i4(0));
+        QVERIFY(!f.button()->isDown());
+    }
+
     void dataObjectFormats() {
         plinth::PlinthDataObject data;
         QVERIFY(data.isEmpty());
