@@ -297,6 +297,37 @@ TEST_F(FrameTap, WithoutAListenerNothingIsRecordedAndNothingWakesTheHost) {
     EXPECT_EQ(m_tap.dropped(), 0U);
 }
 
+TEST_F(FrameTap, ThePythonExamplePrintsTheFramesOfItsReads) {
+    startBus({"--cells", "2", "--value", "104.5,-3.25"});
+    std::vector<std::string> command = {"/usr/bin/python3", TAVRIN_WATCH_FRAMES_EXAMPLE,
+                                        "--lib",            TAVRIN_LIBRARY_PATH,
+                                        "--prefix",         m_folder.prefix(),
+                                        "--adapter",        "1",
+                                        "--settings",       kBusSettings,
+                                        "--node",           "2",
+                                        "--count",          "2"};
+#ifdef TAVRIN_SANITIZER_PRELOAD
+    // The interpreter itself is not instrumented (nor are its leaks ours).
+    command.insert(command.begin(), {"/usr/bin/env", "LD_PRELOAD=" TAVRIN_SANITIZER_PRELOAD,
+                                     "ASAN_OPTIONS=detect_leaks=0"});
+#endif
+    const auto run = dlcsim::test::runProgram(command);
+    EXPECT_EQ(run.status, 0) << run.output;
+    const std::string port = m_folder.portName(1);
+    const std::vector<std::string> rx = loggedFrames(busLog(), "rx");
+    const std::vector<std::string> tx = loggedFrames(busLog(), "tx");
+    ASSERT_EQ(rx.size(), 2U);
+    ASSERT_EQ(tx.size(), 2U);
+    for (std::size_t k = 0; k < 2; ++k) {
+        const std::string sent = " #" + std::to_string(2 * k + 1) + " " + port +
+                                 " sent     node 2 fn 4 | " + rx[k] + " | 0 ";
+        const std::string received = " #" + std::to_string(2 * k + 2) + " " + port +
+                                     " received node 2 fn 4 | " + tx[k] + " | 0 ";
+        EXPECT_NE(run.output.find(sent), std::string::npos) << sent << "\n" << run.output;
+        EXPECT_NE(run.output.find(received), std::string::npos) << received << "\n" << run.output;
+    }
+}
+
 // The queue behind the tap, on its own: a host that never pumps.
 TEST(FrameTapQueue, AFloodIsBoundedCountedAndNumbered) {
     const auto queue = NotifyQueue::forCurrentThread();
