@@ -24,6 +24,9 @@ class clsLogger;
 namespace comm {
 class TavrinHost;
 }
+namespace views {
+class BenchViews;
+}
 } // namespace torvik
 
 namespace torvik::screens {
@@ -54,6 +57,9 @@ public:
 
     // False when the control library could not be loaded: the screen works, runs do not.
     bool controlsAvailable() const { return m_controlsMissing.isEmpty(); }
+
+    // The trend and traffic-monitor windows beside this screen.
+    torvik::views::BenchViews& benchViews() { return *m_views; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -224,6 +230,9 @@ private:
 
     bool m_loaded = false;
     bool m_closed = false;
+
+    // Last: gone before the host whose frame tap it holds.
+    std::unique_ptr<torvik::views::BenchViews> m_views;
 };
 
 } // namespace torvik::screens
