@@ -12,9 +12,12 @@ home=${DEMO_HOME:-"$HOME/torvik-demo"}
 ports=${TAVRIN_PORTS:-"${XDG_CONFIG_HOME:-$HOME/.config}/tavrin/ports"}
 export TAVRIN_PORTS="$ports"
 
-"$here/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" --target Torvik dlcsim tavrin
+# DEMO_PREPARE_ONLY=1: only the program folder (for scripts that start the rest themselves).
+if [ -z "${DEMO_PREPARE_ONLY:-}" ]; then
+  "$here/setup.sh"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$build" --target Torvik dlcsim tavrin
+fi
 
 mkdir -p "$home/Data"
 cp "$build/bin/TorvikLabel.ini" "$build/bin/Torvik.html" "$home/"
@@ -59,6 +62,10 @@ TimeOut=500
 3=True
 4=True
 INI
+fi
+
+if [ -n "${DEMO_PREPARE_ONLY:-}" ]; then
+  exit 0
 fi
 
 coproc SIM { exec "$build/bin/dlcsim" --cells 4 --link COM5 2>&1; }

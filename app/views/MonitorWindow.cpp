@@ -44,7 +44,7 @@ MonitorWindow::MonitorWindow(const FrameLog& log, const MonitorTexts& texts, boo
     m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_table->verticalHeader()->hide();
     m_table->horizontalHeader()->setStretchLastSection(true);
-    const int widths[] = {120, 70, 50, 70, 300, 60};
+    const int widths[] = {120, 70, 50, 100, 300, 60};
     for (int c = 0; c < FrameTableModel::Verdict; ++c)
         m_table->setColumnWidth(c, widths[c]);
 
@@ -91,6 +91,8 @@ MonitorWindow::~MonitorWindow() = default;
 void MonitorWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     refreshNow();
+    if (!m_model->paused())
+        m_table->scrollToBottom();
     m_timer->start();
 }
 

@@ -249,6 +249,7 @@ void TrendWindow::refreshNow() {
         const double margin =
             high > low ? (high - low) * 0.05 : std::max(std::abs(high) * 0.01, 1.0);
         m_y->setRange(low - margin, high + margin);
+        m_y->applyNiceNumbers(); // ticks at round values
     }
     updateStatus();
 }
