@@ -21,8 +21,8 @@ class MeasureFixture {
 public:
     // `simArgs` go to dlcsim after its link and log; `overrides` over the bench's settings;
     // `variant` 2 has eight rows.
-    MeasureFixture(std::vector<std::string> simArgs,
-                   const ScreenFixture::Overrides& overrides = {}, std::int16_t variant = 0);
+    MeasureFixture(std::vector<std::string> simArgs, const ScreenFixture::Overrides& overrides = {},
+                   std::int16_t variant = 0);
     ~MeasureFixture();
 
     bool simulatorReady() const { return m_sim->ready(); }
