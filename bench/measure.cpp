@@ -2,10 +2,12 @@
 // baud. "rounds SECONDS": rounds per second beside the rate the pacing allows, and the
 // program's CPU use. "soak ROUNDS" (default 50000): saving on with 1 % of replies dropped;
 // every round must be one record, the numbered files must hold each exactly once, and the
-// resident memory must stay flat.
+// resident memory must stay flat. "trend SECONDS": eight cells with the trend window closed
+// and open.
 #include "MeasureFixture.h"
 #include "comm/Pacing.h"
 #include "screens/frmComm.h"
+#include "views/BenchViews.h"
 
 #include <QApplication>
 #include <QDir>
@@ -132,12 +134,61 @@ int soak(int target) {
     return 0;
 }
 
+// "trend SECONDS": eight cells at the line's limit, the rounds per second with the trend
+// window closed, open, and open beside the traffic monitor (each a fresh bench).
+int trendRounds(double seconds) {
+    ScreenFixture::Overrides eight = {{"SETTINGS/CommData", "1"}, {"SETTINGS/TimeOut", "100"}};
+    for (int k = 5; k <= 8; ++k) {
+        const QString n = QString::number(k);
+        eight[QStringLiteral("SERIALNO/") + n] = QString::number(1000 + k);
+        eight[QStringLiteral("SLAVEADDRESS/") + n] = n;
+        eight[QStringLiteral("TAB1/") + n] = QStringLiteral("True");
+    }
+    const double t8 = torvik::comm::lineTimeMs(38400, 8);
+    const double paced = 5 + t8 + 8 * (1 + t8);
+    const char* names[] = {"closed", "trend open", "trend and monitor open"};
+    double rates[3] = {};
+    for (int open = 0; open < 3; ++open) {
+        MeasureFixture f({"--line-timing", "--cells", "8"}, eight, 2);
+        if (!f.simulatorReady())
+            return 1;
+        f.screen();
+        if (open >= 1)
+            f.screen().benchViews().showTrend();
+        if (open >= 2)
+            f.screen().benchViews().showMonitor();
+        auto* ok = f.find<QLineEdit>(QStringLiteral("txtOK"));
+        std::chrono::steady_clock::time_point begin;
+        int okAtBegin = -1;
+        f.runUntil(
+            [&] {
+                if (okAtBegin < 0) { // from the first reply on, as "rounds" measures
+                    begin = std::chrono::steady_clock::now();
+                    okAtBegin = ok->text().toInt();
+                }
+                return std::chrono::steady_clock::now() - begin >
+                       std::chrono::duration<double>(seconds);
+            },
+            static_cast<int>(seconds * 1000) + 30000);
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        rates[open] = (ok->text().toInt() - okAtBegin) / 8.0 / elapsed;
+    }
+    std::printf("trend 8 cells, %.1f s each: %.2f rounds/s with the windows %s, %.2f with the %s "
+                "(%.1f %%), %.2f with the %s (%.1f %%); pacing allows %.2f/s\n",
+                seconds, rates[0], names[0], rates[1], names[1], rates[1] / rates[0] * 100,
+                rates[2], names[2], rates[2] / rates[0] * 100, 1000 / paced);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("rounds");
+    if (mode == QLatin1String("trend"))
+        return trendRounds(argc > 2 ? std::atof(argv[2]) : 10.0);
     if (mode == QLatin1String("soak"))
         return soak(argc > 2 ? std::atoi(argv[2]) : 50000);
     return rounds(argc > 2 ? std::atof(argv[2]) : 10.0);

@@ -35,3 +35,4 @@ END {
   printf "Memory: %s\n", memory
 }' "$results"
 "$bin/bench_measure" rounds "$seconds" # the soak: bench_measure soak [ROUNDS], default 50000
+"$bin/bench_measure" trend "$seconds" # eight cells, the trend window closed and open

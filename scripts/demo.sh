@@ -15,9 +15,12 @@ home=${DEMO_HOME:-"$HOME/torvik-demo"}
 ports=${TAVRIN_PORTS:-"${XDG_CONFIG_HOME:-$HOME/.config}/tavrin/ports"}
 export TAVRIN_PORTS="$ports"
 
-"$here/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" --target Torvik dlcsim textpeer tavrin
+# DEMO_PREPARE_ONLY=1: only the program folder (for scripts that start the rest themselves).
+if [ -z "${DEMO_PREPARE_ONLY:-}" ]; then
+  "$here/setup.sh"
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  cmake --build "$build" --target Torvik dlcsim textpeer tavrin
+fi
 
 mkdir -p "$home/Data"
 cp "$build/bin/TorvikLabel.ini" "$build/bin/Torvik.html" "$home/"
@@ -117,6 +120,10 @@ if ! grep -q '^\[COMMAND\]' "$home/TorvikSetting.ini"; then
 [RESPONSE]
 1=%,1,0
 INI
+fi
+
+if [ -n "${DEMO_PREPARE_ONLY:-}" ]; then
+  exit 0
 fi
 
 # Free registers with contents worth reading on the custom tab: two words, a float (pi, high

@@ -3,6 +3,7 @@
 #include "comm/TavrinLibrary.h"
 
 #include <QSocketNotifier>
+#include <QtGlobal>
 
 namespace torvik::comm {
 
@@ -32,6 +33,8 @@ TavrinHost::TavrinHost(const QString& libraryPath, const char* className) : m_pa
 }
 
 TavrinHost::~TavrinHost() {
+    if (m_frameListener)
+        setFrameListener({});
     m_notifier.reset();
     if (m_factory != nullptr)
         m_factory->vtbl->Release(m_factory);
@@ -53,6 +56,37 @@ int TavrinHost::pumpNotifications() {
     if (!m_library)
         return 0;
     return static_cast<int>(m_library->entry().TavrinPumpNotifications());
+}
+
+} // namespace torvik::comm
+
+namespace torvik::comm {
+
+bool TavrinHost::setFrameListener(FrameListener listener) {
+    if (!m_library || m_library->entry().TavrinSetFrameTap == nullptr)
+        return false;
+    m_frameListener = std::move(listener);
+    if (!m_frameListener)
+        return m_library->entry().TavrinSetFrameTap(nullptr) == TAVRIN_OK;
+    const TavrinFrameTap tap{this, &TavrinHost::onFrame};
+    return m_library->entry().TavrinSetFrameTap(&tap) == TAVRIN_OK;
+}
+
+void TavrinHost::onFrame(void* context, const ::TavrinFrame* frame) {
+    auto* host = static_cast<TavrinHost*>(context);
+    // Nothing may escape into the library's pump.
+    try {
+        if (host->m_frameListener)
+            host->m_frameListener(*frame);
+    } catch (...) {
+        qWarning("TavrinHost: the frame listener failed; a frame is lost");
+    }
+}
+
+std::uint64_t TavrinHost::framesDropped() const {
+    if (!m_library || m_library->entry().TavrinGetFramesDropped == nullptr)
+        return 0;
+    return m_library->entry().TavrinGetFramesDropped();
 }
 
 } // namespace torvik::comm

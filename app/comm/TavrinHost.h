@@ -8,10 +8,12 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QSocketNotifier;
 struct TavrinClassFactory;
+struct TavrinFrame;
 
 namespace torvik::comm {
 
@@ -38,12 +40,23 @@ public:
     // Fires the events queued for this thread's controls; returns how many fired.
     int pumpNotifications();
 
+    // Every frame this thread's controls write or read, handed over by the pump (the frame is
+    // valid during the call only); an empty listener stops the tap. False when the library
+    // has no frame tap.
+    using FrameListener = std::function<void(const ::TavrinFrame& frame)>;
+    bool setFrameListener(FrameListener listener);
+    // Frames the library dropped because the pump fell behind.
+    std::uint64_t framesDropped() const;
+
 private:
+    static void onFrame(void* context, const ::TavrinFrame* frame);
+
     QString m_path;
     QString m_error;
     std::shared_ptr<TavrinLibrary> m_library;
     ::TavrinClassFactory* m_factory = nullptr;
     std::unique_ptr<QSocketNotifier> m_notifier;
+    FrameListener m_frameListener;
 };
 
 } // namespace torvik::comm

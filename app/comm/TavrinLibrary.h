@@ -16,6 +16,9 @@ struct TavrinEntryPoints {
     TavrinPumpNotificationsFn TavrinPumpNotifications = nullptr;
     TavrinVariantClearFn TavrinVariantClear = nullptr;
     TavrinFreeMemoryFn TavrinFreeMemory = nullptr;
+    // Optional: a library without the frame tap still hosts controls.
+    TavrinSetFrameTapFn TavrinSetFrameTap = nullptr;
+    TavrinGetFramesDroppedFn TavrinGetFramesDropped = nullptr;
 };
 
 class TavrinLibrary {

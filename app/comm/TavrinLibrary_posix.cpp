@@ -51,6 +51,10 @@ std::shared_ptr<TavrinLibrary> TavrinLibrary::open(const QString& path, QString&
         !resolve(handle, "TavrinVariantClear", e.TavrinVariantClear, error) ||
         !resolve(handle, "TavrinFreeMemory", e.TavrinFreeMemory, error))
         return nullptr;
+    e.TavrinSetFrameTap =
+        reinterpret_cast<TavrinSetFrameTapFn>(::dlsym(handle, "TavrinSetFrameTap"));
+    e.TavrinGetFramesDropped =
+        reinterpret_cast<TavrinGetFramesDroppedFn>(::dlsym(handle, "TavrinGetFramesDropped"));
     return library;
 }
 

@@ -22,6 +22,7 @@
 #include "screens/frmSetting.h"
 #include "screens/frmVersion.h"
 #include "startup/TimerResolution.h"
+#include "views/BenchViews.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -84,6 +85,9 @@ frmComm::frmComm(ScreenSet& screens) : m_screens(screens), m_fields(new FieldWat
     connectCustomTab();
     connectTestTab();
     quietly([this] { Form_Load(); });
+    m_views = std::make_unique<views::BenchViews>(
+        *this, *m_menu.mnu_tx1, m_host.get(),
+        std::array{m_measure.run.stop, m_info.run.stop, m_custom.run.stop, m_test.run.stop});
     m_loaded = true;
     connect(m_SSTab1, &QTabWidget::currentChanged, this,
             [this] { quietly([this] { SSTab1_Click(); }); });

@@ -27,7 +27,10 @@ class clsLogger;
 namespace comm {
 class MSComm;
 class TavrinHost;
-} // namespace comm
+}
+namespace views {
+class BenchViews;
+}
 } // namespace torvik
 
 namespace torvik::screens {
@@ -58,6 +61,9 @@ public:
 
     // False when the control library could not be loaded: the screen works, runs do not.
     bool controlsAvailable() const { return m_controlsMissing.isEmpty(); }
+
+    // The trend and traffic-monitor windows beside this screen.
+    torvik::views::BenchViews& benchViews() { return *m_views; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -272,6 +278,9 @@ private:
 
     bool m_loaded = false;
     bool m_closed = false;
+
+    // Last: gone before the host whose frame tap it holds.
+    std::unique_ptr<torvik::views::BenchViews> m_views;
 };
 
 } // namespace torvik::screens

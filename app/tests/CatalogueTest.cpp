@@ -30,6 +30,8 @@ std::vector<std::pair<QString, QStringList>> expectedKeys() {
         {QStringLiteral("TAB2"), range(0, 23)},
         {QStringLiteral("TAB3"), range(0, 19)},
         {QStringLiteral("TAB4"), range(0, 28)},
+        {QStringLiteral("TREND"), range(1, 20)},
+        {QStringLiteral("MONITOR"), range(1, 21)},
     };
 }
 

@@ -3,12 +3,14 @@
 #include "ctrl/CTAVRINCtrl.h"
 #include "ctrl/LibraryPath.h"
 #include "ctrl/Registration.h"
+#include "ctrl/ResultText.h"
 #include "ctrl/TypeLibrary.h"
 #include "engine/NotifyQueue.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -455,6 +457,46 @@ void variantClear(TavrinVariant* variant) {
 
 void freeMemory(void* memory) {
     std::free(memory);
+}
+
+// The engine's flags are the published ones.
+static_assert(frameflag::kBroadcast == TAVRIN_FRAME_BROADCAST &&
+              frameflag::kTimeout == TAVRIN_FRAME_TIMEOUT &&
+              frameflag::kAscii == TAVRIN_FRAME_ASCII &&
+              frameflag::kTruncated == TAVRIN_FRAME_TRUNCATED);
+
+std::int32_t setFrameTap(const TavrinFrameTap* tap) {
+    const auto queue = NotifyQueue::forCurrentThread();
+    if (!queue) {
+        return TAVRIN_E_NORESOURCES;
+    }
+    if (tap == nullptr || tap->OnFrame == nullptr) {
+        queue->setFrameListener({});
+        return TAVRIN_OK;
+    }
+    queue->setFrameListener([tap = *tap](const FrameRecord& f, std::uint64_t sequence) {
+        const std::string text = ResultString(f.result);
+        TavrinFrame out{};
+        out.timeUs = f.timeUs;
+        out.sequence = sequence;
+        out.bytes = f.bytes.data();
+        out.port = f.port.c_str();
+        out.resultText = text.c_str();
+        out.length = static_cast<std::uint32_t>(f.bytes.size());
+        out.result = f.result;
+        out.direction = static_cast<std::uint16_t>(
+            f.direction == FrameDirection::Sent ? TAVRIN_FRAME_SENT : TAVRIN_FRAME_RECEIVED);
+        out.flags = f.flags;
+        out.node = f.node;
+        out.function = f.function;
+        tap.OnFrame(tap.context, &out);
+    });
+    return TAVRIN_OK;
+}
+
+std::uint64_t framesDropped() {
+    const auto queue = NotifyQueue::forCurrentThread();
+    return queue ? queue->framesDropped() : 0;
 }
 
 } // namespace tavrin::capi

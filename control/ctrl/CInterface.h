@@ -19,5 +19,7 @@ std::int32_t enumMember(const char* enumName, std::uint32_t index, const char** 
                         std::int32_t* value);
 void variantClear(TavrinVariant* variant);
 void freeMemory(void* memory);
+std::int32_t setFrameTap(const TavrinFrameTap* tap);
+std::uint64_t framesDropped();
 
 } // namespace tavrin::capi

@@ -186,6 +186,7 @@ std::uint16_t CTAVRINCtrl::transact(Path path, const StopSignal& stop) {
                                      m_props.timeoutTrans};
         data = m_data;
     }
+    request.frames = m_queue->frameTap();
     const bool refused = path == Path::Async
                              ? (request.function == FUNC_MB_ILLEGAL_FUNCTION ||
                                 request.function == FUNC_MB_CUSTOM_FUNCTION)

@@ -47,3 +47,11 @@ TAVRIN_EXPORT void TavrinVariantClear(TavrinVariant* variant) {
 TAVRIN_EXPORT void TavrinFreeMemory(void* memory) {
     tavrin::capi::freeMemory(memory);
 }
+
+TAVRIN_EXPORT int32_t TavrinSetFrameTap(const TavrinFrameTap* tap) {
+    return tavrin::capi::setFrameTap(tap);
+}
+
+TAVRIN_EXPORT uint64_t TavrinGetFramesDropped(void) {
+    return tavrin::capi::framesDropped();
+}

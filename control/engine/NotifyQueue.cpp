@@ -25,22 +25,75 @@ void NotifyQueue::detach(NotifyHandle handle) {
     m_targets.erase(handle);
 }
 
+void NotifyQueue::wake() {
+    // Only the first of a batch signals: the host pumps everything pending at once.
+    if (!m_signalled) {
+        m_event.signal();
+        m_signalled = true;
+    }
+}
+
 void NotifyQueue::post(NotifyHandle target, NotifyCode code, std::int32_t value) {
     std::lock_guard lock(m_mutex);
-    // Only the first of a batch signals: the host pumps everything pending at once.
-    if (m_pending.empty()) {
-        m_event.signal();
-    }
+    wake();
     m_pending.push_back({target, code, value});
+}
+
+void NotifyQueue::setFrameListener(FrameListener listener) {
+    std::lock_guard lock(m_mutex);
+    m_listener = std::move(listener);
+    m_tapping.store(static_cast<bool>(m_listener), std::memory_order_relaxed);
+    ++m_listenerGeneration;
+    if (!m_listener) {
+        m_frames = {}; // and the memory with them
+    }
+}
+
+std::uint64_t NotifyQueue::framesDropped() const {
+    std::lock_guard lock(m_mutex);
+    return m_framesDropped;
+}
+
+void NotifyQueue::record(FrameRecord frame, bool endsExchange) {
+    std::lock_guard lock(m_mutex);
+    if (!m_listener) {
+        return; // the listener went away while the transaction ran
+    }
+    const std::uint64_t sequence = ++m_frameSequence;
+    if (m_frames.size() >= kMaxPendingFrames) {
+        ++m_framesDropped;
+        wake(); // whatever waits is overdue
+        return;
+    }
+    m_frames.push_back({std::move(frame), sequence});
+    if (endsExchange) {
+        wake();
+    }
 }
 
 std::size_t NotifyQueue::pump() {
     std::vector<Posted> batch;
+    std::vector<PendingFrame> frames;
+    FrameListener listener;
+    std::uint64_t generation = 0;
     {
         std::lock_guard lock(m_mutex);
         // Drained under the lock, so a post after the swap signals again.
         m_event.drain();
+        m_signalled = false;
         batch.swap(m_pending);
+        frames.swap(m_frames);
+        if (!frames.empty()) {
+            listener = m_listener;
+            generation = m_listenerGeneration.load();
+        }
+    }
+    // A transaction's frames were recorded before its completion was posted: they go first.
+    for (const PendingFrame& f : frames) {
+        if (!listener || m_listenerGeneration.load() != generation) {
+            break;
+        }
+        listener(f.frame, f.sequence);
     }
     std::size_t delivered = 0;
     for (const Posted& p : batch) {

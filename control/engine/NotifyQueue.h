@@ -5,8 +5,11 @@
 #pragma once
 
 #include "engine/EventFd.h"
+#include "engine/FrameTap.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -34,7 +37,7 @@ protected:
 // a target that has since been detached finds no one and is dropped.
 using NotifyHandle = std::uint64_t;
 
-class NotifyQueue {
+class NotifyQueue final : public FrameTap {
 public:
     // This thread's queue, made on first use and kept until the thread ends; nullptr only
     // when no descriptor can be had. Owners keep the queue alive past the thread's end.
@@ -58,18 +61,50 @@ public:
     // Sleeps until something is posted or the timeout passes, then pumps.
     std::size_t waitAndPump(std::chrono::milliseconds timeout);
 
+    // The frame tap of the controls that post here (set on the queue's thread). While a
+    // listener is set, their transactions record their frames and pump() hands each to it,
+    // numbered in line order, before the events posted with them. Empty: off, and frames
+    // still waiting are dropped. After the call the old listener is never called again.
+    using FrameListener = std::function<void(const FrameRecord& frame, std::uint64_t sequence)>;
+    void setFrameListener(FrameListener listener);
+    // What a transaction is handed: this queue while a listener is set, else nullptr.
+    FrameTap* frameTap() { return m_tapping.load(std::memory_order_relaxed) ? this : nullptr; }
+    // A host that does not pump cannot make the queue grow: past this many waiting frames
+    // new ones are counted and dropped (their numbers are skipped).
+    static constexpr std::size_t kMaxPendingFrames = 4096;
+    std::uint64_t framesDropped() const;
+
+    void record(FrameRecord frame, bool endsExchange) override;
+
 private:
     struct Posted {
         NotifyHandle target;
         NotifyCode code;
         std::int32_t value;
     };
+    struct PendingFrame {
+        FrameRecord frame;
+        std::uint64_t sequence;
+    };
+
+    // Signals the descriptor once per batch; call with the mutex held.
+    void wake();
 
     EventFd m_event;
-    std::mutex m_mutex; // guards everything below; the eventfd itself needs no lock
+    mutable std::mutex m_mutex; // guards everything below; the eventfd itself needs no lock
+    bool m_signalled = false;   // the descriptor is readable and the pump has not yet drained it
     std::vector<Posted> m_pending;
     std::unordered_map<NotifyHandle, NotifyTarget*> m_targets;
     NotifyHandle m_nextHandle = 1;
+
+    FrameListener m_listener;
+    std::vector<PendingFrame> m_frames;
+    std::uint64_t m_frameSequence = 0;
+    std::uint64_t m_framesDropped = 0;
+    std::atomic<bool> m_tapping{false};
+    // Changes with every listener set: a pump stops handing frames to a listener replaced
+    // from inside one of its calls.
+    std::atomic<std::uint64_t> m_listenerGeneration{0};
 };
 
 } // namespace tavrin

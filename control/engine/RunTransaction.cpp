@@ -1,5 +1,6 @@
 #include "engine/RunTransaction.h"
 
+#include "engine/FrameWatch.h"
 #include "engine/StopSignal.h"
 #include "frame/Reception.h"
 #include "frame/ReplyResult.h"
@@ -32,6 +33,10 @@ TransactionOutcome writeFailed(CommPort& port) {
     return {RES_AX_COMM_WRITE, false};
 }
 
+// The exchange itself; `request` has been built and is not refused.
+TransactionOutcome exchange(CommPort& port, const Transaction& transaction, frame::Request& request,
+                            DataArea& data, std::int16_t& memQty, int stopFd, FrameWatch& watch);
+
 } // namespace
 
 TransactionOutcome RunTransaction(CommPort& port, const Transaction& transaction,
@@ -51,6 +56,18 @@ TransactionOutcome RunTransaction(CommPort& port, const Transaction& transaction
     if (request.memQty) {
         memQty = *request.memQty;
     }
+    FrameWatch watch(transaction.frames, port.portName(), request.node, request.reply.functionCode,
+                     request.frame->framing() == frame::Framing::Ascii);
+    const TransactionOutcome outcome =
+        exchange(port, transaction, request, data, memQty, stopFd, watch);
+    watch.finish(outcome.result);
+    return outcome;
+}
+
+namespace {
+
+TransactionOutcome exchange(CommPort& port, const Transaction& transaction, frame::Request& request,
+                            DataArea& data, std::int16_t& memQty, int stopFd, FrameWatch& watch) {
     frame::ModbusFrame& frame = *request.frame;
     const std::chrono::milliseconds timeout(transaction.timeoutTrans);
 
@@ -65,11 +82,14 @@ TransactionOutcome RunTransaction(CommPort& port, const Transaction& transaction
     const auto bytes = std::as_bytes(frame.bytes());
     const IoResult written = port.writeAll(bytes, Clock::now() + timeout);
     if (written.status == IoStatus::HangUp) {
+        watch.sent(bytes, RES_AX_COMM_OPEN, false);
         return lost();
     }
     if (written.status != IoStatus::Ok || written.bytes != bytes.size()) {
+        watch.sent(bytes, RES_AX_COMM_WRITE, false);
         return writeFailed(port);
     }
+    watch.sent(bytes, RES_AX_SUCCESS, request.node != 0);
 
     frame.Reset();
     if (request.node == 0) {
@@ -86,16 +106,19 @@ TransactionOutcome RunTransaction(CommPort& port, const Transaction& transaction
         const IoResult got = port.readSome(buffer, deadline, stopFd);
         for (std::size_t i = 0; i < got.bytes; ++i) {
             if (frame::acceptByte(frame, std::to_integer<std::uint8_t>(buffer[i]))) {
+                watch.received(std::span(buffer).first(i + 1));
                 return {asResult(frame::concludeReply(request.reply, frame, data.bytes(), memQty)),
                         false};
             }
         }
+        watch.received(std::span(buffer).first(got.bytes));
         switch (got.status) {
         case IoStatus::Ok:
             break;
         case IoStatus::TimedOut:
             // The port's own bound for one read can end a read before the reply timer does.
             if (Clock::now() >= deadline) {
+                watch.timedOut();
                 return {
                     asResult(frame::concludeTimeout(request.reply, frame, data.bytes(), memQty)),
                     false};
@@ -111,5 +134,7 @@ TransactionOutcome RunTransaction(CommPort& port, const Transaction& transaction
         }
     }
 }
+
+} // namespace
 
 } // namespace tavrin

@@ -24,6 +24,7 @@ std::uint16_t SessionPort::runTransaction(const TransactionRequest& request, Dat
     transaction.request.addressType = request.addressType;
     transaction.request.dataMode = request.dataMode;
     transaction.timeoutTrans = request.timeoutTrans;
+    transaction.frames = request.frames;
     return m_session.runTransaction(transaction, data, memQty, stop.fd());
 }
 

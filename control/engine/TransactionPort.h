@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ctrl/DataArea.h"
+#include "engine/FrameTap.h"
 #include "engine/StopSignal.h"
 #include "modem/DialCommands.h"
 #include "modem/ModemCancel.h"
@@ -33,6 +34,7 @@ struct TransactionRequest {
     std::int16_t addressType = 0;
     std::int16_t dataMode = 0;
     std::int16_t timeoutTrans = 150;
+    FrameTap* frames = nullptr; // the host's frame tap, when one listens
 };
 
 class TransactionPort {

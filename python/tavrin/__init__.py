@@ -18,6 +18,9 @@ Result and the data. Reading the measured value of load cell 1 on port COM5::
         for done in cell.auto_poll(100, count=10):
             print(done.result, cell.DataFloatSwap[0])
 
+Every frame the thread's controls write and read can be watched: ``with
+tavrin.FrameTap(print):`` around the transactions prints each one (see ``FrameTap``).
+
 Transactions report their outcome as a number (``Result``: 0 success, 1-255 the slave's
 exception code, multiples of 256 the control's own, e.g. 256 no reply, 1280 the port cannot
 be opened); property writes the control refuses, unknown members, data indexes out of range
@@ -36,6 +39,7 @@ from ._control import DEFAULT_CLASS, Completion, Control, DataView
 from .enums import (AddressType, DataMode, Function, ModemResult, ModemStatus, Result,
                     RESULT_DEVICE_BUSY)
 from .enums import PUBLISHED as _PUBLISHED
+from ._frames import Frame, FrameTap
 from .errors import (IndexOutOfRange, LibraryError, MemberNotFound, ReleasedError, TavrinError,
                      TavrinTimeout, WrongThreadError)
 
@@ -59,6 +63,7 @@ def constant(name: str, library: "str | None" = None) -> int:
 
 __all__ = [
     "Control", "Completion", "DataView", "DEFAULT_CLASS", "find_library", "constant",
+    "Frame", "FrameTap",
     "TavrinError", "LibraryError", "MemberNotFound", "IndexOutOfRange", "ReleasedError",
     "WrongThreadError", "TavrinTimeout",
     "Function", "DataMode", "AddressType", "Result", "ModemResult", "ModemStatus",

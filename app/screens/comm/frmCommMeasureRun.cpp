@@ -12,6 +12,7 @@
 #include "screens/comm/LayoutHelpers.h"
 #include "screens/comm/RunSteps.h"
 #include "screens/frmComm.h"
+#include "views/BenchViews.h"
 
 #include <QCheckBox>
 #include <QDateTime>
@@ -224,6 +225,7 @@ void frmComm::TAVRIN1_Complete(int Index, short nResult) {
             m_measure.txtStatus.at(i)->setText(torvik::comm::statusText(reply));
         m_measure.txtData.at(i)->setText(value);
     }
+    m_views->measured(Index, nResult, value);
     if (savingOn(Measure))
         storeCell(Index, value);
     if (!m_measure.chkRead[0]->isChecked() && m_run.stop && blnRecvCompleteCheck())

@@ -174,8 +174,57 @@ void TavrinFreeMemory(void* memory);
 
 /* The version of this interface, major << 16 | minor. A host refuses a library whose major
  * number is not the one it was written for; a higher minor number only adds. */
-#define TAVRIN_INTERFACE_VERSION 0x20001
+#define TAVRIN_INTERFACE_VERSION 0x20002
 int TavrinInterfaceVersion(void);
+
+/* Frame tap: every frame the calling thread's controls put on the line and every reply they
+ * take from it, for a traffic monitor. Registered per thread, like the notification
+ * descriptor: it covers the controls created on this thread, and their frames are handed to
+ * OnFrame from inside TavrinPumpNotifications, in line order (frames of two controls of this
+ * thread on one port never interleave; a transaction's frames come before its Complete).
+ * Without a registered tap nothing is recorded: no copy, no memory, no wake-up.
+ *
+ * A request and its reply are two frames. A broadcast has none; a reply that did not come
+ * whole within TimeoutTrans carries TAVRIN_FRAME_TIMEOUT, the bytes that had arrived (maybe
+ * none) and the transaction's Result (256 in general). A host that does not pump loses
+ * frames past 4096 waiting ones; TavrinGetFramesDropped counts them and `sequence` skips
+ * their numbers. */
+#define TAVRIN_FRAME_SENT 1     /* direction: written to the line */
+#define TAVRIN_FRAME_RECEIVED 2 /* direction: read from the line */
+
+#define TAVRIN_FRAME_BROADCAST 0x1 /* flags: node 0, no reply awaited */
+#define TAVRIN_FRAME_TIMEOUT 0x2   /* flags: the reply did not come whole in time */
+#define TAVRIN_FRAME_ASCII 0x4     /* flags: ASCII framing (bytes are its characters) */
+#define TAVRIN_FRAME_TRUNCATED 0x8 /* flags: more arrived than the 1024 bytes kept */
+
+/* Valid during the call only. */
+typedef struct TavrinFrame {
+    int64_t timeUs;         /* system clock, microseconds since 1970-01-01 UTC */
+    uint64_t sequence;      /* 1, 2, ... per thread, in line order */
+    const uint8_t* bytes;   /* the frame as on the line */
+    const char* port;       /* the port's name, e.g. "COM5" */
+    const char* resultText; /* the sentence ResultString gives for `result` */
+    uint32_t length;        /* of bytes */
+    int32_t result;         /* sent: 0, or 1536/1280 when the write failed; received: the
+                               transaction's Result (0, Modbus exception 1-255, or the
+                               control's own code) */
+    uint16_t direction;     /* TAVRIN_FRAME_SENT or TAVRIN_FRAME_RECEIVED */
+    uint16_t flags;         /* TAVRIN_FRAME_* bits */
+    uint16_t node;          /* the request's slave address (0: broadcast) */
+    uint16_t function;      /* the request's Modbus function code */
+} TavrinFrame;
+
+typedef struct TavrinFrameTap {
+    void* context;
+    void (*OnFrame)(void* context, const TavrinFrame* frame);
+} TavrinFrameTap;
+
+/* Sets the calling thread's tap (the structure is copied); NULL or a NULL OnFrame removes it,
+ * and frames still waiting are dropped: after the call the old OnFrame is not called again.
+ * TAVRIN_E_NORESOURCES when this thread has no notification queue. */
+int32_t TavrinSetFrameTap(const TavrinFrameTap* tap);
+/* Frames the calling thread's tap lost because too many were waiting for the pump. */
+uint64_t TavrinGetFramesDropped(void);
 
 typedef int32_t (*TavrinDllGetClassObjectFn)(const char*, TavrinClassFactory**);
 typedef int32_t (*TavrinDllRegisterFn)(void);
@@ -187,6 +236,8 @@ typedef int32_t (*TavrinGetEnumMemberFn)(const char*, uint32_t, const char**, in
 typedef void (*TavrinVariantClearFn)(TavrinVariant*);
 typedef void (*TavrinFreeMemoryFn)(void*);
 typedef int (*TavrinInterfaceVersionFn)(void);
+typedef int32_t (*TavrinSetFrameTapFn)(const TavrinFrameTap*);
+typedef uint64_t (*TavrinGetFramesDroppedFn)(void);
 
 #ifdef __cplusplus
 }
