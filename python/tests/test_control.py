@@ -239,7 +239,7 @@ class Library(unittest.TestCase):
         missing = os.path.join(tempfile.gettempdir(), "no-such-dir", "libtavrin.so")
         cases = [
             (missing, "cannot load the control library " + missing),
-            (OTHER_VERSION, r"interface version 3\.1; this module needs 2\.x"),
+            (OTHER_VERSION, r"interface version 3\.\d+; this module needs 2\.x"),
             ("libm.so.6", "is not the control library: it has no entry point"),
         ]
         for path, message in cases:

@@ -106,7 +106,7 @@ private slots:
     void libraryOfAnotherVersionLeavesTheHostUnloaded() {
         TavrinHost host(QStringLiteral(TAVRIN_OTHER_VERSION_PATH));
         QVERIFY(!host.isLoaded());
-        QVERIFY2(host.errorText().contains(QStringLiteral("interface version 3.1")),
+        QVERIFY2(host.errorText().contains(QStringLiteral("interface version 3.")),
                  qPrintable(host.errorText()));
         QVERIFY(host.createControl() == nullptr);
     }
