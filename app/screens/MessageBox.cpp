@@ -12,11 +12,18 @@ MessageResponder& responder() {
     return installed;
 }
 
+bool& unattendedFlag() {
+    static bool flag = false;
+    return flag;
+}
+
 } // namespace
 
 MessageAnswer showMessage(QWidget* parent, const QString& text, MessageButtons buttons) {
     if (responder())
         return responder()(text, buttons);
+    if (unattended())
+        return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
     const QString title = QApplication::applicationName();
     if (buttons == MessageButtons::YesNo) {
         const auto answer =
@@ -25,6 +32,14 @@ MessageAnswer showMessage(QWidget* parent, const QString& text, MessageButtons b
     }
     QMessageBox::information(parent, title, text);
     return MessageAnswer::Ok;
+}
+
+void setUnattended() {
+    unattendedFlag() = true;
+}
+
+bool unattended() {
+    return unattendedFlag();
 }
 
 MessageResponder setMessageResponder(MessageResponder newResponder) {

@@ -46,8 +46,8 @@ QString handOverLeftRecords(const QString& programFolder, const mdlFileMgr::Prog
     const auto result = comm::SaveLog(working, naming, newFile, steps);
     if (!result.workingFileKept()) {
         if (!result.savedPath.isEmpty())
-            qWarning("data file hand-over: records left by the previous run saved to %s",
-                     qUtf8Printable(result.savedPath));
+            qInfo("data file hand-over: records left by the previous run saved to %s",
+                  qUtf8Printable(result.savedPath));
         return result.savedPath;
     }
     // Kept where the next run starts its working file afresh: moved aside instead.

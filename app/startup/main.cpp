@@ -4,6 +4,7 @@
 #include "config/ProgramFolder.h"
 #include "screens/ScreenSet.h"
 #include "screens/frmMain.h"
+#include "startup/EndRequests.h"
 
 #include <QApplication>
 
@@ -12,9 +13,15 @@ int main(int argc, char** argv) {
     const QString commandLine = torvik::mdlFileMgr::commandLineText(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Torvik"));
+    // A signal from here on ends the program through its close path (the default action
+    // before this would end it before anything is written).
+    torvik::startup::EndRequests ends;
 
     // The screen set owns the screens; it goes before the application object.
     torvik::screens::ScreenSet screens;
+    QObject::connect(&ends, &torvik::startup::EndRequests::endRequested, &ends,
+                     [&screens](const QString&) { screens.endProgram(); });
+    ends.setLostDisplayHook([&screens] { screens.endWithoutEvents(); });
     auto firstScreen = [&screens]() -> std::unique_ptr<QWidget> {
         screens.main().show();
         return nullptr;
