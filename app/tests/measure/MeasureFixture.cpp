@@ -13,13 +13,13 @@ namespace torvik::screens::testing {
 
 namespace {
 
-// 38400 8E1 on COM5; short intervals so rounds take tens of milliseconds; saving names
-// DLC_001.csv onwards in the Data folder; rows 1 to 4 registered and ticked.
+// 38400 8E1 on the port of this test process; short intervals so rounds take tens of milliseconds;
+// saving names DLC_001.csv onwards in the Data folder; rows 1 to 4 registered and ticked.
 QByteArray benchSettings() {
     return "[SERIALNO]\n1=1001\n2=1002\n3=1003\n4=1004\n"
            "[SLAVEADDRESS]\n1=1\n2=2\n3=3\n4=4\n"
            "[SETTINGS]\nBPS300=False\nBaudrate=38400\nDatabit=8\nStopbit=1\nParity=E\n"
-           "Comport=5\nErrCond1=True\nCommData=10\nCommDataUnit=M\nCommSync=5\n"
+           "Comport=%PORT%\nErrCond1=True\nCommData=10\nCommDataUnit=M\nCommSync=5\n"
            "FileName=DLC_\nSerialLen=3\nStartNo=1\nDirName=%DIR%/Data/\nDataFormat1=True\n"
            "DataFormat2=True\nDP=2\nDataKind=R\nDataUnit=True\nWaitTime=5\nTimeOut=150\n"
            "[TAB1]\n1=True\n2=True\n3=True\n4=True\n9=False\n10=False\n11=False\n12=False\n";
@@ -29,11 +29,16 @@ QByteArray benchSettings() {
 
 MeasureFixture::MeasureFixture(std::vector<std::string> simArgs,
                                const ScreenFixture::Overrides& overrides)
-    : m_sim(std::make_unique<dlcsim::test::Simulator>(std::move(simArgs))),
+    : m_sim(std::make_unique<dlcsim::test::Simulator>(
+          std::move(simArgs),
+          dlcsim::test::Placement{
+              {}, "COM" + std::to_string(dlcsim::test::processPortNumber()), {}})),
       m_savedPorts(qgetenv("TAVRIN_PORTS")) {
     const std::string link = m_sim->link();
     qputenv("TAVRIN_PORTS", QByteArray::fromStdString(link.substr(0, link.rfind('/'))));
-    m_screens = std::make_unique<ScreenFixture>(0, benchSettings(), overrides);
+    m_screens = std::make_unique<ScreenFixture>(
+        0, benchSettings().replace("%PORT%", QByteArray::number(dlcsim::test::processPortNumber())),
+        overrides);
 }
 
 MeasureFixture::~MeasureFixture() {

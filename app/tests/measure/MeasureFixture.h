@@ -1,4 +1,5 @@
-// A measurement bench for the tests: dlcsim on a pseudo-terminal linked as COM5, a program
+// A measurement bench for the tests: dlcsim on a pseudo-terminal linked as this test process's
+// port (not COM5, which other tests running at once use too), a program
 // folder whose settings point at it with four cells registered, and the main screen.
 #pragma once
 
