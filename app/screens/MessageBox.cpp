@@ -6,15 +6,13 @@
 namespace torvik::screens {
 namespace {
 
-// The one hook tests use to answer message boxes; only touched on the UI thread.
-MessageResponder& responder() {
-    static MessageResponder installed;
-    return installed;
-}
+// The one hook tests use to answer message boxes, and the unattended state; only touched on
+// the user-interface thread. Made before main, so they outlive the end without a display.
+MessageResponder g_responder;
+bool g_unattended = false;
 
-bool& unattendedFlag() {
-    static bool flag = false;
-    return flag;
+MessageResponder& responder() {
+    return g_responder;
 }
 
 } // namespace
@@ -35,11 +33,11 @@ MessageAnswer showMessage(QWidget* parent, const QString& text, MessageButtons b
 }
 
 void setUnattended() {
-    unattendedFlag() = true;
+    g_unattended = true;
 }
 
 bool unattended() {
-    return unattendedFlag();
+    return g_unattended;
 }
 
 MessageResponder setMessageResponder(MessageResponder newResponder) {

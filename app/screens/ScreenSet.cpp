@@ -116,6 +116,9 @@ void ScreenSet::endWithoutEvents() {
         return;
     m_finishing = true;
     setUnattended();
+    // Nothing may be drawn: there is no display to draw on.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->setUpdatesEnabled(false);
     if (m_comm)
         m_comm->endWithoutEvents();
     else

@@ -8,6 +8,7 @@
 #include "config/CommandTable.h"
 #include "config/LabelCatalogue.h"
 #include "config/Logger.h"
+#include "config/Notices.h"
 #include "config/ProgramFolder.h"
 #include "config/ProgramValues.h"
 #include "config/SettingsFile.h"
@@ -40,7 +41,6 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <chrono>
-#include <thread>
 
 namespace torvik::screens {
 
@@ -148,7 +148,7 @@ void frmComm::createControls() {
         TAVRIN6 = make();
     }
     if (!m_controlsMissing.isEmpty()) {
-        m_controlsMissing = QStringLiteral("通信コントロールを読み込めません (%1): %2")
+        m_controlsMissing = config::noticeText(config::Notice::ControlsMissing)
                                 .arg(location.path, m_controlsMissing);
         return;
     }
@@ -214,6 +214,7 @@ void frmComm::Form_Load() {
     mdlFileMgr::ScreenTexts texts;
     mdlFileMgr::LabelSet2(texts);
     applyScreenTexts(*this, texts);
+    setWindowTitle(config::noticeText(config::Notice::CommScreenTitle));
     comm::alignFormatCaption(m_custom);
     {
         // The status line borrows two captions of the settings screen.
@@ -348,7 +349,7 @@ void frmComm::closeEvent(QCloseEvent* event) {
 void frmComm::Form_Unload() {
     const QString disconnecting = programValues().messages[kDisconnectingMessage];
     showOnMessageLines(disconnecting);
-    releaseForTheEnd(true);
+    releaseForTheEnd();
     showOnMessageLines(QString());
     for (int tab = 0; tab < 4; ++tab) {
         if (runControls(tab).stop->isEnabled()) {
@@ -368,33 +369,31 @@ void frmComm::Form_Unload() {
     m_screens.finishProgram(*this);
 }
 
-void frmComm::releaseForTheEnd(bool withEvents) {
+void frmComm::releaseForTheEnd() {
     m_run.stop = true;
     // Replies that come in during the wait are still recorded; from the release on, a reply
     // still on its way belongs to no record and starts nothing.
-    auto release = [this] {
-        m_released = true;
-        for (int tab = 0; tab < 3; ++tab) {
-            if (runControls(tab).save != nullptr)
-                runControls(tab).save->hide();
-        }
+    torvik::comm::PortCloseWait(releaseList(), [this] {
+        stopRecording();
         PortClose();
-    };
-    if (withEvents) {
-        torvik::comm::PortCloseWait(releaseList(), release);
-        return;
+    });
+}
+
+void frmComm::stopRecording() {
+    m_released = true;
+    for (int tab = 0; tab < 3; ++tab) {
+        if (runControls(tab).save != nullptr)
+            runControls(tab).save->hide();
     }
-    // The port-release wait with plain sleeps: no event may be handled now.
-    const auto instances = releaseList();
-    for (int check = 0; check < 11 && !torvik::comm::IsPortClose(instances); ++check)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    release();
 }
 
 void frmComm::endWithoutEvents() {
     quietly([this] {
         m_closed = true;
-        releaseForTheEnd(false);
+        m_run.stop = true;
+        // The control is left as it is: its threads end with the process, which gives the
+        // ports back, and the library may already be half gone at this point of the end.
+        stopRecording();
         if (QFile::exists(config::workingDataFilePath(config::programFolder())))
             SaveLog();
         SaveInfo();

@@ -57,9 +57,9 @@ public:
     bool controlsAvailable() const { return m_controlsMissing.isEmpty(); }
 
     // The close sequence for an end without an event loop (the display is gone and the
-    // platform is ending the process): the run is told to stop, the ports are released once
-    // idle, the working file is handed over and the settings file written. Nothing waits for
-    // an event; it may follow a close sequence that was cut short.
+    // platform is ending the process): nothing more is recorded, the working file is handed
+    // over and the settings file written. Nothing waits for an event or paints; it may follow
+    // a close sequence that was cut short.
     void endWithoutEvents();
 
     // A close arrived while a handler that waits for events was below it; it completes when
@@ -85,9 +85,10 @@ private:
     void guarded(const std::function<void()>& handler);
     // No run may start once the screen is closing.
     bool closing() const { return m_closed || m_closePending; }
-    // The port-release wait (with events, or with plain sleeps when none may be handled) and
-    // the release for the end, after which nothing is recorded and no reply is taken.
-    void releaseForTheEnd(bool withEvents);
+    // The port-release wait and the release for the end, after which nothing is recorded and
+    // no reply is taken.
+    void releaseForTheEnd();
+    void stopRecording();
 
     // Building and wiring, one per tab.
     void createControls();

@@ -1,6 +1,7 @@
 #include "screens/frmSetting.h"
 
 #include "config/LabelCatalogue.h"
+#include "config/Notices.h"
 #include "config/ProgramFolder.h"
 #include "config/ProgramValues.h"
 #include "config/SettingsFile.h"
@@ -461,6 +462,7 @@ void frmSetting::load() {
     mdlFileMgr::ScreenTexts texts;
     mdlFileMgr::LabelSet3(texts);
     applyScreenTexts(*this, texts);
+    setWindowTitle(config::noticeText(config::Notice::SettingScreenTitle));
 
     const auto& values = programValues();
     // The handlers write each value back into the settings as it is set, as a click would.

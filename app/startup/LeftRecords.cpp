@@ -4,20 +4,10 @@
 #include "comm/ErrorLog.h"
 #include "config/ProgramFolder.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
 namespace torvik::startup {
-namespace {
-
-// Ends in letters, so that the numbering of the data files never reads it as a number.
-QString recoveredName(const QString& stem) {
-    return stem + QDateTime::currentDateTime().toString(QStringLiteral("-yyyyMMdd-HHmmss")) +
-           QStringLiteral("-recovered.csv");
-}
-
-} // namespace
 
 void makeOwnDataFolder(const QString& programFolder, const mdlFileMgr::ProgramValues& values) {
     const QString own = QDir::cleanPath(programFolder + QStringLiteral("/Data"));
@@ -40,7 +30,7 @@ QString handOverLeftRecords(const QString& programFolder, const mdlFileMgr::Prog
     comm::HandOverSteps steps;
     steps.confirmOverwrite = [](const QString&) { return false; };
     steps.chooseSavePath = [](const QString&, const QString& proposed) {
-        return recoveredName(QFileInfo(proposed).completeBaseName());
+        return comm::unattendedSaveName(proposed);
     };
     bool newFile = false;
     const auto result = comm::SaveLog(working, naming, newFile, steps);
@@ -51,7 +41,8 @@ QString handOverLeftRecords(const QString& programFolder, const mdlFileMgr::Prog
         return result.savedPath;
     }
     // Kept where the next run starts its working file afresh: moved aside instead.
-    const QString aside = programFolder + u'/' + recoveredName(QStringLiteral("DataLog"));
+    const QString aside =
+        programFolder + u'/' + comm::unattendedSaveName(QStringLiteral("DataLog"));
     if (!QFile::rename(working, aside)) {
         qWarning("data file hand-over: the records left in %s could not be moved aside",
                  qUtf8Printable(working));

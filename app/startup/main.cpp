@@ -21,7 +21,6 @@ int main(int argc, char** argv) {
     torvik::screens::ScreenSet screens;
     QObject::connect(&ends, &torvik::startup::EndRequests::endRequested, &ends,
                      [&screens](const QString&) { screens.endProgram(); });
-    ends.setLostDisplayHook([&screens] { screens.endWithoutEvents(); });
     auto firstScreen = [&screens]() -> std::unique_ptr<QWidget> {
         screens.main().show();
         return nullptr;
@@ -30,5 +29,7 @@ int main(int argc, char** argv) {
                                                   firstScreen, torvik::mdlFileMgr::programValues());
     if (started.endAtOnce)
         return 0;
+    // Set once start-up is done, so that the values it made are there for the hook.
+    ends.setLostDisplayHook([&screens] { screens.endWithoutEvents(); });
     return QApplication::exec();
 }

@@ -7,6 +7,9 @@
 //                     data saving on
 //   close-after=N     with measure: ask the main screen's window to close once N replies
 //                     have been counted
+//   window-after=N    with measure: once N replies have been counted, print the main
+//                     screen's native window as "torvik-driver: window <id>" (for a test that
+//                     destroys it from outside)
 // Windows are asked to close through their platform window, as a window manager's close
 // button asks. A message box is reported and answered; a run that a message ended before its
 // first record (the port could not be opened, say) is started again, up to three times, as an
@@ -62,6 +65,8 @@ public:
                 m_measure = true;
             else if (step.startsWith(u"close-after="))
                 m_closeAfter = step.mid(12).toInt();
+            else if (step.startsWith(u"window-after="))
+                m_windowAfter = step.mid(13).toInt();
         }
         // The first screen is shown before the event loop starts: act once it runs.
         later(this, [this] { start(); });
@@ -118,6 +123,15 @@ private:
                 later(comm, [comm] { askToClose(comm); });
             });
         }
+        if (m_windowAfter > 0) {
+            connect(counter, &QLineEdit::textChanged, this, [this, comm](const QString& text) {
+                if (m_windowShown || text.toInt() < m_windowAfter)
+                    return;
+                m_windowShown = true;
+                std::fprintf(stderr, "torvik-driver: window %llu\n",
+                             static_cast<unsigned long long>(comm->winId()));
+            });
+        }
         m_start = startButton;
         m_save = saveButton;
         run();
@@ -146,6 +160,8 @@ private:
     bool m_measure = false;
     int m_closeAfter = 0;
     bool m_closeAsked = false;
+    int m_windowAfter = 0;
+    bool m_windowShown = false;
 };
 
 class DriverPlugin : public QGenericPlugin {

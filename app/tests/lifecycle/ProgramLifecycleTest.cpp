@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
@@ -93,13 +94,20 @@ private:
 // One run of the program in a folder.
 class Program {
 public:
+    // `display`: an X display to run on; the offscreen platform when empty.
     Program(const ProgramFolder& folder, const QString& script, const QString& portsFolder = {},
-            bool traces = false) {
+            bool traces = false, const QString& display = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("TORVIK_HOME"), folder.folder());
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.config());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.runtime());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (display.isEmpty()) {
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        } else {
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+            env.insert(QStringLiteral("DISPLAY"), display);
+            env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        }
         env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(TORVIK_DRIVER_PLUGIN_PATH));
         env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("torvikdriver"));
         env.insert(QStringLiteral("TORVIK_DRIVER"), script);
@@ -148,6 +156,24 @@ public:
         return done();
     }
 
+    // Handles events until stderr holds a line matching `pattern` (its first group is given
+    // back), the program ends or the deadline passes.
+    QString waitForOutput(const QRegularExpression& pattern) {
+        QEventLoop loop;
+        auto check = [&] {
+            if (pattern.match(m_stderr).hasMatch() || !running())
+                loop.quit();
+        };
+        QObject::connect(&m_process, &QProcess::readyReadStandardError, &loop, check,
+                         Qt::QueuedConnection);
+        QObject::connect(&m_process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kDeadlineMs, &loop, &QEventLoop::quit);
+        check();
+        if (!pattern.match(m_stderr).hasMatch() && running())
+            loop.exec();
+        return pattern.match(m_stderr).captured(1);
+    }
+
     // The program's end: true when it ended by itself, with status 0 and no signal.
     bool endedCleanly() {
         if (running() && !m_process.waitForFinished(kDeadlineMs))
@@ -190,8 +216,9 @@ protected:
 
     // Starts a measurement with saving on and waits until `records` records are in the
     // working file.
-    std::unique_ptr<Program> startSaving(const QString& script, int records, bool traces) {
-        auto program = std::make_unique<Program>(m_folder, script, ports(), traces);
+    std::unique_ptr<Program> startSaving(const QString& script, int records, bool traces,
+                                         const QString& display = {}) {
+        auto program = std::make_unique<Program>(m_folder, script, ports(), traces, display);
         EXPECT_TRUE(program->started());
         EXPECT_TRUE(program->waitUntil(m_folder, [&] {
             return recordsIn(working()).size() >= records;
@@ -336,6 +363,82 @@ TEST_F(SavingRun, KilledRunIsHandedOverByTheNextStart) {
     EXPECT_FALSE(QFile::exists(working()));
     ASSERT_EQ(m_folder.dataFiles(), QStringList{QStringLiteral("DLC_001.csv")});
     EXPECT_EQ(readFile(m_folder.path("Data/DLC_001.csv")), left);
+}
+
+// A display of its own: Xvfb on the first free display number.
+class VirtualDisplay {
+public:
+    VirtualDisplay() {
+        m_server.setProgram(QStringLiteral("Xvfb"));
+        m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
+                               QStringLiteral("-screen"), QStringLiteral("0"),
+                               QStringLiteral("1280x1024x24"), QStringLiteral("-nolisten"),
+                               QStringLiteral("tcp")});
+        m_server.start();
+        if (!m_server.waitForStarted(kDeadlineMs))
+            return;
+        // The number is written once the server takes connections.
+        while (!m_server.canReadLine() && m_server.waitForReadyRead(kDeadlineMs)) {
+        }
+        const QByteArray line = m_server.readLine().trimmed();
+        if (!line.isEmpty())
+            m_name = QStringLiteral(":") + QString::fromLatin1(line);
+    }
+    ~VirtualDisplay() { stop(); }
+    const QString& name() const { return m_name; } // empty when there is none
+    void stop() {
+        if (m_server.state() == QProcess::NotRunning)
+            return;
+        m_server.kill();
+        m_server.waitForFinished(kDeadlineMs);
+    }
+
+private:
+    QProcess m_server;
+    QString m_name;
+};
+
+// The same measurement on a real X display, which goes away under the program: its window
+// destroyed from outside, and the whole display server ended.
+class DisplayRun : public SavingRun {
+protected:
+    void SetUp() override {
+        SavingRun::SetUp();
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("xdotool")).isEmpty())
+            GTEST_SKIP() << "needs Xvfb and xdotool";
+        m_display = std::make_unique<VirtualDisplay>();
+        ASSERT_FALSE(m_display->name().isEmpty());
+    }
+
+    std::unique_ptr<VirtualDisplay> m_display;
+};
+
+TEST_F(DisplayRun, DestroyedWindowEndsItInOrder) {
+    auto program =
+        startSaving(QStringLiteral("measure,window-after=4"), 5, true, m_display->name());
+    const QStringList before = recordsIn(working());
+    const QString window =
+        program->waitForOutput(QRegularExpression(QStringLiteral("torvik-driver: window (\\d+)")));
+    ASSERT_FALSE(window.isEmpty()) << program->errorOutput().toStdString();
+    QProcess xdotool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), m_display->name());
+    xdotool.setProcessEnvironment(env);
+    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("windowclose"), window});
+    ASSERT_TRUE(xdotool.waitForFinished(kDeadlineMs));
+    checkOrderlyEnd(*program, before);
+    checkNothingSentAfterRelease(*program);
+}
+
+// The platform ends the process when its display connection breaks; the records and the
+// settings are saved all the same, and the exit status says it ended in order. (The ports go
+// with the process here: it is ending under the program.)
+TEST_F(DisplayRun, LostDisplayEndsItInOrder) {
+    auto program = startSaving(QStringLiteral("measure"), 5, true, m_display->name());
+    const QStringList before = recordsIn(working());
+    m_display->stop();
+    checkOrderlyEnd(*program, before);
 }
 
 } // namespace
