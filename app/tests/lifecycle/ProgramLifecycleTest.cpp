@@ -5,6 +5,7 @@
 // driver plugin inside the program presses its buttons; the test watches the files, the
 // process and dlcsim's frame log.
 #include "Child.h"
+#include "MeasureFixture.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,9 +19,13 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
+#include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -203,9 +208,10 @@ private:
     QString m_stderr;
 };
 
-// Not COM5: copies of the test (and other tests) that run at once would share it.
+// Not COM5: the port's name also names the system-wide objects the control shares it
+// through, so each test process has a port of its own, as the run tests' bench gives it.
 int portNumber() {
-    return dlcsim::test::processPortNumber();
+    return torvik::screens::testing::MeasureFixture::port();
 }
 
 // The bench: dlcsim with its frame log, a folder with the bench settings.

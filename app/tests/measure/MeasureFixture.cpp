@@ -8,18 +8,22 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace torvik::screens::testing {
 
 namespace {
 
-// 38400 8E1 on the port of this test process; short intervals so rounds take tens of milliseconds;
-// saving names DLC_001.csv onwards in the Data folder; rows 1 to 4 registered and ticked.
+// 38400 8E1 on the bench's port; short intervals so rounds take tens of milliseconds; saving names
+// DLC_001.csv onwards in the Data folder; rows 1 to 4 registered and ticked.
 QByteArray benchSettings() {
     return "[SERIALNO]\n1=1001\n2=1002\n3=1003\n4=1004\n"
            "[SLAVEADDRESS]\n1=1\n2=2\n3=3\n4=4\n"
            "[SETTINGS]\nBPS300=False\nBaudrate=38400\nDatabit=8\nStopbit=1\nParity=E\n"
-           "Comport=%PORT%\nErrCond1=True\nCommData=10\nCommDataUnit=M\nCommSync=5\n"
+           "Comport=5\nErrCond1=True\nCommData=10\nCommDataUnit=M\nCommSync=5\n"
            "FileName=DLC_\nSerialLen=3\nStartNo=1\nDirName=%DIR%/Data/\nDataFormat1=True\n"
            "DataFormat2=True\nDP=2\nDataKind=R\nDataUnit=True\nWaitTime=5\nTimeOut=150\n"
            "[TAB1]\n1=True\n2=True\n3=True\n4=True\n9=False\n10=False\n11=False\n12=False\n";
@@ -27,18 +31,47 @@ QByteArray benchSettings() {
 
 } // namespace
 
+int MeasureFixture::port() {
+    // The port's name also names the system-wide objects the control shares it through, so
+    // every test process claims a number of its own (COM100 to COM255, the control's limit)
+    // by a lock file it holds until it ends: benches running side by side never meet.
+    struct Claim {
+        int number = 5;
+        int fd = -1;
+        Claim() {
+            for (int n = 100; n <= 255; ++n) {
+                const std::string path = "/tmp/torvik-run-test-COM" + std::to_string(n) + ".lock";
+                fd = ::open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+                if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                    number = n;
+                    return;
+                }
+                if (fd >= 0)
+                    ::close(fd);
+                fd = -1;
+            }
+        }
+        ~Claim() {
+            if (fd >= 0)
+                ::close(fd);
+        }
+        Claim(const Claim&) = delete;
+        Claim& operator=(const Claim&) = delete;
+    };
+    static const Claim claim;
+    return claim.number;
+}
+
 MeasureFixture::MeasureFixture(std::vector<std::string> simArgs,
                                const ScreenFixture::Overrides& overrides)
     : m_sim(std::make_unique<dlcsim::test::Simulator>(
-          std::move(simArgs),
-          dlcsim::test::Placement{
-              {}, "COM" + std::to_string(dlcsim::test::processPortNumber()), {}})),
+          std::move(simArgs), dlcsim::test::Placement{{}, "COM" + std::to_string(port()), {}})),
       m_savedPorts(qgetenv("TAVRIN_PORTS")) {
     const std::string link = m_sim->link();
     qputenv("TAVRIN_PORTS", QByteArray::fromStdString(link.substr(0, link.rfind('/'))));
-    m_screens = std::make_unique<ScreenFixture>(
-        0, benchSettings().replace("%PORT%", QByteArray::number(dlcsim::test::processPortNumber())),
-        overrides);
+    ScreenFixture::Overrides settings = overrides;
+    settings.try_emplace(QStringLiteral("SETTINGS/Comport"), QString::number(port()));
+    m_screens = std::make_unique<ScreenFixture>(0, benchSettings(), settings);
 }
 
 MeasureFixture::~MeasureFixture() {

@@ -1,6 +1,5 @@
-// A measurement bench for the tests: dlcsim on a pseudo-terminal linked as this test process's
-// port (not COM5, which other tests running at once use too), a program
-// folder whose settings point at it with four cells registered, and the main screen.
+// A bench for the run tests: dlcsim on a pseudo-terminal linked as the bench's port COMn, a
+// program folder whose settings point at it with four cells registered, and the main screen.
 #pragma once
 
 #include "Child.h"
@@ -24,6 +23,9 @@ public:
     MeasureFixture(std::vector<std::string> simArgs,
                    const ScreenFixture::Overrides& overrides = {});
     ~MeasureFixture();
+
+    // n of the bench's port COMn, the same for every bench of one test process.
+    static int port();
 
     bool simulatorReady() const { return m_sim->ready(); }
     dlcsim::test::Simulator& simulator() { return *m_sim; }

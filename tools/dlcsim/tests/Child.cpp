@@ -122,10 +122,6 @@ Finished runProgram(const std::vector<std::string>& argv, std::chrono::milliseco
     return f;
 }
 
-int processPortNumber() {
-    return 33 + static_cast<int>(getpid() % 223);
-}
-
 Simulator::Simulator(std::vector<std::string> args, Placement where) : m_where(std::move(where)) {
     if (m_where.portsFolder.empty() || m_where.logPath.empty()) {
         char root[] = "/tmp/dlcsim-test-XXXXXX";

@@ -18,11 +18,6 @@ struct Finished {
 Finished runProgram(const std::vector<std::string>& argv,
                     std::chrono::milliseconds deadline = std::chrono::seconds(20));
 
-// A port number of this test process, 33 to 255: port names are system-wide (their lock and
-// shared record are named after them, whatever device the name stands for), so test
-// processes that run at once and each link a simulator must not meet on one name.
-int processPortNumber();
-
 // Where a simulator puts its link and frame log. Empty fields: a fresh temporary folder of its
 // own (removed with it), the link COM5 and frames.log there.
 struct Placement {
