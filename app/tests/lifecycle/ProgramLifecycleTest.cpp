@@ -1,9 +1,9 @@
 // The real program (build/bin/Torvik on the offscreen platform) from its start to each of its
 // ends: a first start in an empty program folder, and a continuous measurement against dlcsim
-// with data saving on, ended by SIGTERM, by SIGHUP (twice, and SIGTERM after it), by a close
-// request to the main window, and by SIGKILL, whose records the next start hands over. A
-// driver plugin inside the program presses its buttons; the test watches the files, the
-// process and dlcsim's frame log.
+// with data saving on, ended by SIGTERM, by SIGHUP, SIGINT and SIGTERM one after the other, by
+// a close request to the main window, by its window destroyed and its display gone (on Xvfb),
+// and by SIGKILL, whose records the next start hands over. A driver plugin inside the program
+// presses its buttons; the test watches the files, the process and dlcsim's frame log.
 #include "Child.h"
 #include "MeasureFixture.h"
 
@@ -338,14 +338,13 @@ TEST_F(SavingRun, SigtermEndsItInOrder) {
     checkNothingSentAfterRelease(*program);
 }
 
-// A terminal that goes away, then the system's SIGTERM while the end is under way: one end,
-// one hand-over.
-TEST_F(SavingRun, SighupTwiceAndSigtermEndItInOrderOnce) {
+// A terminal that goes away (SIGHUP), Ctrl+C in it (SIGINT), and the system's SIGTERM while
+// the end is under way: one end, one hand-over.
+TEST_F(SavingRun, RepeatedSignalsEndItInOrderOnce) {
     auto program = startSaving(QStringLiteral("measure"), 5, true);
     const QStringList before = recordsIn(working());
-    program->signal(SIGHUP);
-    program->signal(SIGHUP);
-    program->signal(SIGTERM);
+    for (const int signal : {SIGHUP, SIGINT, SIGHUP, SIGTERM})
+        program->signal(signal);
     checkOrderlyEnd(*program, before);
     checkNothingSentAfterRelease(*program);
 }
