@@ -97,9 +97,12 @@ finish() { # window to close
   fi
 }
 
-# A first start: no settings file yet.
+# A first start: no settings file yet, so every row holds no load cell ("0"). A serial number
+# that is emptied is refused.
 start "$work/first"
-click 500 210 # to the main screen, with every row empty
+click 240 66
+xdotool key ctrl+a BackSpace
+click 500 210 # to the main screen
 shot frmMain-refused "$registration"
 xdotool key Return
 menu $MENU_INITIALISE 2 # initialise everything

@@ -2,6 +2,7 @@
 
 #include "comm/ErrorLog.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -60,6 +61,12 @@ HandOverResult keep(HandOverResult result, HandOverStatus status, bool& firstRec
 
 } // namespace
 
+QString unattendedSaveName(const QString& proposedName) {
+    return QFileInfo(proposedName).completeBaseName() +
+           QDateTime::currentDateTime().toString(QStringLiteral("-yyyyMMdd-HHmmss")) +
+           QStringLiteral("-recovered.csv");
+}
+
 HandOverResult SaveLog(const QString& workingFile, const mdlFileMgr::DataFileNaming& naming,
                        bool& firstRecordFlag, const HandOverSteps& steps) {
     HandOverResult result;
@@ -71,6 +78,7 @@ HandOverResult SaveLog(const QString& workingFile, const mdlFileMgr::DataFileNam
         steps.closeWorkingFile();
 
     const QString folder = dataFolderPath(naming.DirName);
+    result.target = folder;
     if (!QFileInfo(folder).isDir())
         return keep(result, HandOverStatus::MissingDataFolder, firstRecordFlag, workingFile,
                     QStringLiteral("the data folder %1 does not exist").arg(folder));
@@ -93,11 +101,13 @@ HandOverResult SaveLog(const QString& workingFile, const mdlFileMgr::DataFileNam
             target = QDir(folder).absoluteFilePath(chosen);
         }
     }
+    result.target = target;
     if (sameFile(target, workingFile))
         return keep(result, HandOverStatus::CopyFailed, firstRecordFlag, workingFile,
                     QStringLiteral("the chosen file is the working file itself"));
 
     const QString failure = copyWhole(workingFile, target);
+    result.reason = failure;
     if (!failure.isEmpty())
         return keep(result, HandOverStatus::CopyFailed, firstRecordFlag, workingFile,
                     QStringLiteral("%1: %2").arg(target, failure));

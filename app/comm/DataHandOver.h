@@ -40,7 +40,9 @@ struct HandOverSteps {
 struct HandOverResult {
     HandOverStatus status = HandOverStatus::NoWorkingFile;
     QString savedPath;          // where the records went (Saved, SavedNotDeleted)
-    QString detail;             // why it failed, for the screen's message
+    QString detail;             // why it failed, in words for the log
+    QString target;             // the folder or file it failed on (MissingDataFolder, CopyFailed)
+    QString reason;             // the system's words for a copy that failed
     bool askedOperator = false; // the overwrite question was shown: the run's ready flag is due
 
     // The records were not handed over and stay in the working file: the screen says so.
@@ -49,6 +51,11 @@ struct HandOverResult {
                status != HandOverStatus::NoWorkingFile;
     }
 };
+
+// A name of its own for records that nobody can be asked about (the save name exists and
+// must not be overwritten): the proposed name's stem, the time, "-recovered.csv". It ends in
+// letters, so the numbering of the data files never reads it as one of theirs.
+QString unattendedSaveName(const QString& proposedName);
 
 // SaveLog. firstRecordFlag is the flag the screen passes to the logger: true after a
 // hand-over so that the next write starts a new working file, false while the working file is

@@ -12,7 +12,7 @@
 
 namespace torvik::comm {
 
-Q_LOGGING_CATEGORY(lcTextLink, "torvik.textlink", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcTextLink, "torvik.trace.textlink", QtWarningMsg)
 
 namespace {
 

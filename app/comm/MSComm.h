@@ -15,7 +15,7 @@
 namespace torvik::comm {
 
 // The text link's warnings (a lost port, dropped commands) and, when enabled with
-// QT_LOGGING_RULES="torvik.textlink.debug=true", its traces.
+// QT_LOGGING_RULES="torvik.trace.textlink.debug=true", its traces.
 Q_DECLARE_LOGGING_CATEGORY(lcTextLink)
 
 // "9600,E,8,1": baud rate, parity letter (N, E, O, M, S), data bits (5 to 8), stop bits (1,

@@ -1,8 +1,8 @@
 #include "comm/PortRelease.h"
 
 #include "comm/Pacing.h"
+#include "runtime/Trace.h"
 
-#include <QDebug>
 #include <algorithm>
 
 namespace torvik::comm {
@@ -49,15 +49,15 @@ bool PortCloseWait(std::span<ControlHandle* const> instances,
     bool idle = false;
     for (int check = 1; check <= kPortChecks; ++check) {
         if (IsPortClose(instances)) {
-            qDebug("Port Not Busy. Disconnect OK.");
+            qCDebug(runtime::lcTrace, "Port Not Busy. Disconnect OK.");
             idle = true;
             break;
         }
         if (check == kPortChecks) {
-            qDebug("Port Busy. Disconnect NG.");
+            qCDebug(runtime::lcTrace, "Port Busy. Disconnect NG.");
             break;
         }
-        qDebug("Port Busy. Retry Port Check.");
+        qCDebug(runtime::lcTrace, "Port Busy. Retry Port Check.");
         sleepAndPump();
     }
     if (portClose)

@@ -4,7 +4,7 @@
 
 namespace torvik::comm {
 
-Q_LOGGING_CATEGORY(lcRun, "torvik.run", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcRun, "torvik.trace.run", QtWarningMsg)
 
 LoopEnd pollLoop(RunState& run, QStringView name, double replyWaitMs,
                  const std::function<void()>& send) {

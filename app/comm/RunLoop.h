@@ -14,7 +14,7 @@
 namespace torvik::comm {
 
 // The runs' traces (every pacing point of the loop, every send): off unless enabled, for
-// example with QT_LOGGING_RULES="torvik.run.debug=true".
+// example with QT_LOGGING_RULES="torvik.trace.run.debug=true".
 Q_DECLARE_LOGGING_CATEGORY(lcRun)
 
 enum class LoopEnd { Stopped, Aborted };

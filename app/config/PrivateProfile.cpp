@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace torvik::config {
 
@@ -163,6 +164,16 @@ QString ProfileDocument::getString(QStringView section, QStringView key, QString
     if (k < 0)
         return leftCharacters(trimBlanks(defaultValue), maxChars);
     return leftCharacters(stripQuotes(m_lines[static_cast<std::size_t>(k)].value), maxChars);
+}
+
+bool ProfileDocument::hasKey(QStringView section, QStringView key) const {
+    const qsizetype s = findSection(section);
+    return s >= 0 && findKey(s, key) >= 0;
+}
+
+bool ProfileDocument::hasSections() const {
+    return std::any_of(m_lines.begin(), m_lines.end(),
+                       [](const Line& l) { return l.kind == Line::Kind::Section; });
 }
 
 std::int32_t ProfileDocument::getInt(QStringView section, QStringView key,

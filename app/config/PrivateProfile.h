@@ -37,6 +37,11 @@ public:
     QString getString(QStringView section, QStringView key, QStringView defaultValue,
                       qsizetype maxChars) const;
 
+    // Whether the key is in the file (in the first section of that name), whatever its value.
+    bool hasKey(QStringView section, QStringView key) const;
+    // Whether the document holds any section at all (an empty or binary file holds none).
+    bool hasSections() const;
+
     // GetPrivateProfileInt: a missing or empty value gives the default; otherwise the leading
     // decimal number (sign allowed, "abc" is 0), wrapping at 32 bits.
     std::int32_t getInt(QStringView section, QStringView key, std::int32_t defaultValue) const;

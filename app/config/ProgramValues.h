@@ -48,7 +48,10 @@ struct Tab1State {
 };
 
 struct Tab2State {
-    std::int32_t cmbNo = 0;              // key "0": load-cell number (list index + 1)
+    std::int32_t cmbNo = 0; // key "0": load-cell number (list index + 1)
+    // The file's key "0" when it names a load cell this variant does not have (0: none); it
+    // stays in the file unless the operator chooses another cell than the one shown instead.
+    std::int32_t cmbNoInFile = 0;
     std::array<bool, 8> chkSelectInfo{}; // keys "1".."8"
     bool optInput0 = false;              // key "9"
     std::array<bool, 2> chkReadInfo{};   // keys "10", "11"

@@ -6,11 +6,20 @@
 
 namespace torvik::mdlFileMgr {
 
+// The SETTINGS values the settings screen's "initialise this screen" gives, with the data folder
+// in the program folder; a first start (no settings file) starts with them.
+SettingsSection initialSettings(const QString& programFolder);
+
 // Reads SERIALNO, SLAVEADDRESS, SETTINGS (then the derived values), LIST, TAB1 to TAB3, the
 // memory-area names of the label catalogue, TAB4 (then the test link's derived values), CTRL,
-// COMMAND and RESPONSE, in that order. A value that does not convert ends the read there and
-// gives false: everything after it keeps what it held (zero, empty, off at start). A settings
-// file that does not exist at all is no bad value: every key takes its default.
+// COMMAND and RESPONSE, in that order. A missing key takes its default; a row of the load-cell
+// tables that the file does not know at all (the four-cell program's file read by the
+// eight-cell one) is an empty row, serial number "0" and address = its number. A value that
+// does not convert takes its key's default too, and the read goes on, so that every key after
+// it keeps what the file holds and the exit write puts back what the operator stored; the
+// result is then false. A file without any section (none at all, empty, not text) is a first
+// start: the settings screen's initial values and empty rows; so is one that cannot be read,
+// with the result false.
 bool ReadIniFile(ProgramValues& values, const config::ProfileDocument& settingsFile,
                  const config::ProfileDocument& labelFile, const QString& programFolder);
 bool ReadIniFile(ProgramValues& values, const QString& programFolder);

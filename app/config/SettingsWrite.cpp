@@ -43,7 +43,10 @@ void writeTab1(const ProgramValues& v, ProfileDocument& doc) {
 }
 
 void writeTab2(const ProgramValues& v, ProfileDocument& doc) {
-    doc.writeString(u"TAB2", u"0", QString::number(v.tab2.cmbNo));
+    // A load cell of the eight-cell program that this one showed as cell 1 stays chosen there.
+    const bool keepFileChoice = v.tab2.cmbNoInFile != 0 && v.tab2.cmbNo == 1;
+    doc.writeString(u"TAB2", u"0",
+                    QString::number(keepFileChoice ? v.tab2.cmbNoInFile : v.tab2.cmbNo));
     for (int n = 1; n <= 8; ++n)
         doc.writeString(u"TAB2", keyOf(n),
                         flagText(v.tab2.chkSelectInfo[static_cast<std::size_t>(n - 1)]));

@@ -1,5 +1,7 @@
 #include "screens/HelpWindow.h"
 
+#include "config/Notices.h"
+
 #include <QFileInfo>
 #include <QTextBrowser>
 #include <QUrl>
@@ -9,7 +11,7 @@ namespace torvik::screens {
 
 HelpWindow::HelpWindow() : m_text(new QTextBrowser(this)) {
     setObjectName(QStringLiteral("HelpWindow"));
-    setWindowTitle(QStringLiteral("Torvik ヘルプ"));
+    setWindowTitle(config::noticeText(config::Notice::HelpWindowTitle));
     m_text->setObjectName(QStringLiteral("helpText"));
     m_text->setOpenExternalLinks(true);
     auto* layout = new QVBoxLayout(this);

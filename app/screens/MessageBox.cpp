@@ -6,10 +6,13 @@
 namespace torvik::screens {
 namespace {
 
-// The one hook tests use to answer message boxes; only touched on the UI thread.
+// The one hook tests use to answer message boxes, and the unattended state; only touched on
+// the user-interface thread. Made before main, so they outlive the end without a display.
+MessageResponder g_responder;
+bool g_unattended = false;
+
 MessageResponder& responder() {
-    static MessageResponder installed;
-    return installed;
+    return g_responder;
 }
 
 } // namespace
@@ -17,6 +20,8 @@ MessageResponder& responder() {
 MessageAnswer showMessage(QWidget* parent, const QString& text, MessageButtons buttons) {
     if (responder())
         return responder()(text, buttons);
+    if (unattended())
+        return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
     const QString title = QApplication::applicationName();
     if (buttons == MessageButtons::YesNo) {
         const auto answer =
@@ -25,6 +30,14 @@ MessageAnswer showMessage(QWidget* parent, const QString& text, MessageButtons b
     }
     QMessageBox::information(parent, title, text);
     return MessageAnswer::Ok;
+}
+
+void setUnattended() {
+    g_unattended = true;
+}
+
+bool unattended() {
+    return g_unattended;
 }
 
 MessageResponder setMessageResponder(MessageResponder newResponder) {

@@ -15,6 +15,11 @@ enum class MessageAnswer { Ok, Yes, No };
 MessageAnswer showMessage(QWidget* parent, const QString& text,
                           MessageButtons buttons = MessageButtons::Ok);
 
+// Once the program ends without an operator (a termination signal, a lost display) nothing
+// waits for an answer: a message is not shown, and a question is answered No.
+void setUnattended();
+bool unattended();
+
 // While a responder is installed it answers instead of a modal box (tests). Returns the
 // previous one so a test fixture can restore it.
 using MessageResponder = std::function<MessageAnswer(const QString& text, MessageButtons)>;

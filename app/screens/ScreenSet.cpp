@@ -4,16 +4,20 @@
 #include "config/ProgramFolder.h"
 #include "config/SettingsFile.h"
 #include "screens/HelpWindow.h"
+#include "screens/MessageBox.h"
 #include "screens/Quietly.h"
 #include "screens/frmComm.h"
 #include "screens/frmMain.h"
 #include "screens/frmSetting.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 namespace torvik::screens {
 
-ScreenSet::ScreenSet() : m_end([] { QCoreApplication::quit(); }) {}
+// exit, not quit: quit first asks every visible window to close, and one that refuses (a
+// screen whose entries fail their check) would keep the program running after its settings
+// were written.
+ScreenSet::ScreenSet() : m_end([] { QCoreApplication::exit(0); }) {}
 
 ScreenSet::~ScreenSet() {
     // The main screen's close sequence may still reach the others: it goes first.
@@ -70,10 +74,55 @@ void ScreenSet::finishProgram(const QWidget& closing) {
     m_finishing = true;
     if (m_help)
         m_help->close();
-    if (m_comm && m_comm.get() != &closing)
+    if (m_comm && m_comm.get() != &closing) {
         quietly([this] { m_comm->close(); });
+        // A handler of the main screen is still below: its close completes when that has
+        // returned, and ends the program then.
+        if (m_comm->closeHeld()) {
+            m_finishing = false;
+            return;
+        }
+    }
     if (m_end)
         m_end();
+}
+
+void ScreenSet::endProgram() {
+    if (m_endRequested || m_finishing)
+        return;
+    m_endRequested = true;
+    setUnattended();
+    // A dialog waits for an answer that will not come: closed, the handler that opened it
+    // returns (a question closed this way is answered No).
+    for (int open = 0; open < 8; ++open) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr)
+            break;
+        modal->close();
+        if (QApplication::activeModalWidget() == modal)
+            break;
+    }
+    if (m_comm) {
+        // Its close path ends the program (after the run on the stack has returned, if any).
+        quietly([this] { m_comm->close(); });
+        return;
+    }
+    quietly([this] { writeSettingsFile(); });
+    quietly([this] { finishProgram(main()); });
+}
+
+void ScreenSet::endWithoutEvents() {
+    if (m_finishing)
+        return;
+    m_finishing = true;
+    setUnattended();
+    // Nothing may be drawn: there is no display to draw on.
+    for (QWidget* window : QApplication::topLevelWidgets())
+        window->setUpdatesEnabled(false);
+    if (m_comm)
+        m_comm->endWithoutEvents();
+    else
+        quietly([this] { writeSettingsFile(); });
 }
 
 void ScreenSet::setProgramEnd(ProgramEnd end) {

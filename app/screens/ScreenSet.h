@@ -44,7 +44,17 @@ public:
     // program ends.
     void finishProgram(const QWidget& closing);
 
-    // How the program ends: by default the application's event loop quits. Tests watch it.
+    // An end asked for from outside the screens (a termination signal, a window destroyed):
+    // the close path of the screen that owns the communication, or, before it exists, the
+    // settings file written as the registration and settings screens' close does, without
+    // their entry checks. An open dialog is closed and nothing asks the operator any more.
+    // Repeated requests change nothing.
+    void endProgram();
+    // The same when no event may be handled any more (the display is gone).
+    void endWithoutEvents();
+
+    // How the program ends: by default the application's event loop ends with status 0.
+    // Tests watch it.
     using ProgramEnd = std::function<void()>;
     void setProgramEnd(ProgramEnd end);
 
@@ -55,6 +65,7 @@ private:
     std::unique_ptr<HelpWindow> m_help;
     ProgramEnd m_end;
     bool m_finishing = false;
+    bool m_endRequested = false;
 };
 
 } // namespace torvik::screens

@@ -8,10 +8,12 @@
 #include "config/CommandTable.h"
 #include "config/LabelCatalogue.h"
 #include "config/Logger.h"
+#include "config/Notices.h"
 #include "config/ProgramFolder.h"
 #include "config/ProgramValues.h"
 #include "config/SettingsFile.h"
 #include "runtime/NumericText.h"
+#include "runtime/Trace.h"
 #include "screens/FieldWatcher.h"
 #include "screens/Placement.h"
 #include "screens/Quietly.h"
@@ -39,6 +41,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <chrono>
 
 namespace torvik::screens {
 
@@ -149,7 +152,7 @@ void frmComm::createControls() {
         TAVRIN6 = make();
     }
     if (!m_controlsMissing.isEmpty()) {
-        m_controlsMissing = QStringLiteral("通信コントロールを読み込めません (%1): %2")
+        m_controlsMissing = config::noticeText(config::Notice::ControlsMissing)
                                 .arg(location.path, m_controlsMissing);
         return;
     }
@@ -160,7 +163,10 @@ void frmComm::createControls() {
             const int index = static_cast<int>(i);
             connect(array[i].get(), &torvik::comm::TavrinControl::Complete, this,
                     [this, handler, index](short nResult) {
-                        quietly([&] { (this->*handler)(index, nResult); });
+                        // After the release for the end a late reply belongs to no record
+                        // and must start nothing.
+                        if (!m_released)
+                            guarded([&] { (this->*handler)(index, nResult); });
                     });
         }
     };
@@ -185,14 +191,16 @@ void frmComm::createControls() {
     wire(TAVRIN3, &frmComm::TAVRIN3_Complete);
     wire(TAVRIN4, &frmComm::TAVRIN4_Complete);
     wire(TAVRIN5, &frmComm::TAVRIN5_Complete);
-    connect(TAVRIN6.get(), &torvik::comm::TavrinControl::Complete, this,
-            [this](short nResult) { quietly([&] { TAVRIN6_Complete(nResult); }); });
+    connect(TAVRIN6.get(), &torvik::comm::TavrinControl::Complete, this, [this](short nResult) {
+        if (!m_released)
+            guarded([&] { TAVRIN6_Complete(nResult); });
+    });
 }
 
 void frmComm::connectMenu() {
     auto on = [this](QAction* action, void (frmComm::*handler)()) {
         connect(action, &QAction::triggered, this,
-                [this, handler] { quietly([&] { (this->*handler)(); }); });
+                [this, handler] { guarded([&] { (this->*handler)(); }); });
     };
     on(m_menu.mnu_no1, &frmComm::mnu_no1_Click);
     on(m_menu.mnu_sif1, &frmComm::mnu_sif1_Click);
@@ -210,6 +218,7 @@ void frmComm::Form_Load() {
     mdlFileMgr::ScreenTexts texts;
     mdlFileMgr::LabelSet2(texts);
     applyScreenTexts(*this, texts);
+    setWindowTitle(config::noticeText(config::Notice::CommScreenTitle));
     comm::alignFormatCaption(m_custom);
     {
         // The status line borrows two captions of the settings screen.
@@ -314,7 +323,25 @@ void frmComm::applyButtonRule(int tab) {
     }
 }
 
+void frmComm::guarded(const std::function<void()>& handler) {
+    ++m_handlerDepth;
+    quietly(handler);
+    --m_handlerDepth;
+    if (m_handlerDepth == 0 && m_closePending && !m_closed) {
+        m_closePending = false;
+        quietly([this] { close(); });
+    }
+}
+
 void frmComm::closeEvent(QCloseEvent* event) {
+    if (!m_closed && m_handlerDepth > 0) {
+        // A run or another wait is below this event: it stops at its next check and the
+        // close completes once it has returned. The window stays until then.
+        m_closePending = true;
+        m_run.stop = true;
+        event->ignore();
+        return;
+    }
     // The registration screen's close runs this screen's close as well: only once.
     if (!m_closed) {
         m_closed = true;
@@ -326,7 +353,7 @@ void frmComm::closeEvent(QCloseEvent* event) {
 void frmComm::Form_Unload() {
     const QString disconnecting = programValues().messages[kDisconnectingMessage];
     showOnMessageLines(disconnecting);
-    PortCloseWait();
+    releaseForTheEnd();
     showOnMessageLines(QString());
     for (int tab = 0; tab < 4; ++tab) {
         if (runControls(tab).stop->isEnabled()) {
@@ -344,6 +371,38 @@ void frmComm::Form_Unload() {
     SaveInfo();
     m_screens.writeSettingsFile();
     m_screens.finishProgram(*this);
+}
+
+void frmComm::releaseForTheEnd() {
+    m_run.stop = true;
+    // Replies that come in during the wait are still recorded; from the release on, a reply
+    // still on its way belongs to no record and starts nothing.
+    torvik::comm::PortCloseWait(releaseList(), [this] {
+        stopRecording();
+        PortClose();
+    });
+}
+
+void frmComm::stopRecording() {
+    m_released = true;
+    for (int tab = 0; tab < 3; ++tab) {
+        if (runControls(tab).save != nullptr)
+            runControls(tab).save->hide();
+    }
+}
+
+void frmComm::endWithoutEvents() {
+    quietly([this] {
+        m_closed = true;
+        m_run.stop = true;
+        // The control is left as it is: its threads end with the process, which gives the
+        // ports back, and the library may already be half gone at this point of the end.
+        stopRecording();
+        if (QFile::exists(config::workingDataFilePath(config::programFolder())))
+            SaveLog();
+        SaveInfo();
+        m_screens.writeSettingsFile();
+    });
 }
 
 void frmComm::SaveInfo() {
@@ -467,6 +526,10 @@ void frmComm::PortCloseWait() {
 
 bool frmComm::PortClose() {
     torvik::comm::disconnectAll(releaseList());
+    // On the monotonic clock, in seconds, as a line monitor's frame log has it.
+    qCDebug(
+        runtime::lcTrace, "Ports released at %.6f",
+        std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count());
     const QColor black(Qt::black);
     for (int i = 0; i < rowCount(); ++i)
         comm::paintText(m_measure.lblNo[static_cast<std::size_t>(i) + 1], black);

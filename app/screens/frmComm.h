@@ -65,6 +65,16 @@ public:
     // The trend and traffic-monitor windows beside this screen.
     torvik::views::BenchViews& benchViews() { return *m_views; }
 
+    // The close sequence for an end without an event loop (the display is gone and the
+    // platform is ending the process): nothing more is recorded, the working file is handed
+    // over and the settings file written. Nothing waits for an event or paints; it may follow
+    // a close sequence that was cut short.
+    void endWithoutEvents();
+
+    // A close arrived while a handler that waits for events was below it; it completes when
+    // that handler has returned.
+    bool closeHeld() const { return m_closePending; }
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -78,6 +88,16 @@ private:
     void SSTab1_Click();
     void Form_Unload();
     void applyButtonRule(int tab);
+    // Runs a handler that may wait for events (a run, an assignment, a port release, a
+    // completion): a close that arrives meanwhile stops the run and is completed when the
+    // outermost such handler has returned, so nothing a handler uses is released under it.
+    void guarded(const std::function<void()>& handler);
+    // No run may start once the screen is closing.
+    bool closing() const { return m_closed || m_closePending; }
+    // The port-release wait and the release for the end, after which nothing is recorded and
+    // no reply is taken.
+    void releaseForTheEnd();
+    void stopRecording();
 
     // Building and wiring, one per tab.
     void createControls();
@@ -277,7 +297,10 @@ private:
     QString m_portCaption;
 
     bool m_loaded = false;
-    bool m_closed = false;
+    bool m_closed = false;       // the close sequence has begun
+    bool m_closePending = false; // a close waits for the handlers below it to return
+    bool m_released = false;     // the ports are released for the end: no reply is taken now
+    int m_handlerDepth = 0;      // guarded handlers on the stack
 
     // Last: gone before the host whose frame tap it holds.
     std::unique_ptr<torvik::views::BenchViews> m_views;

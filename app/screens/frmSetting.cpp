@@ -1,6 +1,7 @@
 #include "screens/frmSetting.h"
 
 #include "config/LabelCatalogue.h"
+#include "config/Notices.h"
 #include "config/ProgramFolder.h"
 #include "config/ProgramValues.h"
 #include "config/SettingsFile.h"
@@ -461,6 +462,7 @@ void frmSetting::load() {
     mdlFileMgr::ScreenTexts texts;
     mdlFileMgr::LabelSet3(texts);
     applyScreenTexts(*this, texts);
+    setWindowTitle(config::noticeText(config::Notice::SettingScreenTitle));
 
     const auto& values = programValues();
     // The handlers write each value back into the settings as it is set, as a click would.
@@ -722,31 +724,32 @@ void frmSetting::SaveSetting() {
 }
 
 void frmSetting::applyDefaults() {
-    m_chkBps->setChecked(false);
-    m_txtBps->setText(QStringLiteral("128"));
-    m_cmbBps->setCurrentIndex(5); // 38400
-    m_chkError1->setChecked(true);
-    m_txtData->setText(QStringLiteral("100"));
-    m_optDataMS->setChecked(true);
-    m_txtSS->setText(QStringLiteral("50"));
-    m_txtFileName->setText(QStringLiteral("DLC_"));
-    select(*m_cmbSerialLen, QStringLiteral("4"));
-    m_txtStartNo->setText(QStringLiteral("1"));
-    const QString dataFolder = config::programFolder() + QStringLiteral("/Data/");
+    // The values a first start begins with; the controls that show them are set here.
+    const auto s = mdlFileMgr::initialSettings(config::programFolder());
+    m_chkBps->setChecked(s.BPS300);
+    m_txtBps->setText(runtime::plainText(s.Baudrate / kBpsStep));
+    select(*m_cmbBps, QString::number(s.Baudrate));
+    m_chkError1->setChecked(s.ErrCond1);
+    m_txtData->setText(QString::number(s.CommData));
+    (s.CommDataUnit == u"M" ? m_optDataMS : m_optDataS)->setChecked(true);
+    m_txtSS->setText(QString::number(s.CommSync));
+    m_txtFileName->setText(s.FileName);
+    select(*m_cmbSerialLen, QString::number(s.SerialLen));
+    m_txtStartNo->setText(QString::number(s.StartNo));
     m_cmbDirName->clear();
-    m_cmbDirName->addItem(dataFolder);
+    m_cmbDirName->addItem(s.DirName);
     m_cmbDirName->setCurrentIndex(0);
-    if (!QFileInfo(dataFolder).isDir())
-        QDir().mkdir(dataFolder); // as choosing the entry would
-    takeFolder(dataFolder);
-    m_chkData1->setChecked(true);
-    m_chkData2->setChecked(true);
-    m_chkData3->setChecked(true);
-    m_cmbDp->setCurrentIndex(2);
-    m_optDataR->setChecked(true);
-    m_txtWait->setText(QStringLiteral("100"));
-    m_txtTime->setText(QStringLiteral("500"));
-    m_cmbCommport->setCurrentIndex(0);
+    if (!QFileInfo(s.DirName).isDir())
+        QDir().mkdir(s.DirName); // as choosing the entry would
+    takeFolder(s.DirName);
+    m_chkData1->setChecked(s.DataFormat1);
+    m_chkData2->setChecked(s.DataFormat2);
+    m_chkData3->setChecked(s.DataUnit);
+    select(*m_cmbDp, QString::number(s.DP));
+    (s.DataKind == u"R" ? m_optDataR : m_optDataN)->setChecked(true);
+    m_txtWait->setText(QString::number(s.WaitTime));
+    m_txtTime->setText(QString::number(s.TimeOut));
+    select(*m_cmbCommport, QString::number(s.Comport));
     // Defaults set from another screen never pass through this screen's leaving: they are
     // taken into the settings here.
     SaveSetting();

@@ -2,9 +2,9 @@
 
 #include "config/ProgramFolder.h"
 #include "config/SettingsFile.h"
+#include "startup/LeftRecords.h"
 #include "startup/TimerResolution.h"
 
-#include <QFile>
 #include <exception>
 
 namespace torvik::mdlFileMgr {
@@ -43,8 +43,10 @@ Startup Main(const QString& commandLine, const QString& programFolder,
         values.ProgramVariant = variant.ProgramVariant;
         values.MaxDlcIndex = variant.MaxDlcIndex;
 
-        QFile::remove(config::workingDataFilePath(programFolder));
         ReadIniFile(values, programFolder);
+        startup::makeOwnDataFolder(programFolder, values);
+        // The records of a run that did not end in order are handed over, not deleted.
+        startup::handOverLeftRecords(programFolder, values);
 
         if (firstScreen) {
             started.firstScreen = firstScreen();

@@ -1,5 +1,6 @@
-// Start-up: one copy per program folder, the program variant from the command line, a fresh
-// working data file, the settings, then the first screen.
+// Start-up: one copy per program folder, the program variant from the command line, the
+// settings, the hand-over of records a previous run left in the working data file, then the
+// first screen.
 #pragma once
 
 #include "config/ProgramValues.h"

@@ -5,6 +5,7 @@
 #include "screens/MessageBox.h"
 #include "screens/ScreenSet.h"
 #include "screens/frmMain.h"
+#include "startup/EndRequests.h"
 
 #include <QApplication>
 
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
     const QString commandLine = torvik::mdlFileMgr::commandLineText(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Torvik"));
+    // A signal from here on ends the program through its close path (the default action
+    // before this would end it before anything is written).
+    torvik::startup::EndRequests ends;
 
     // An installed program works in a folder of the user's, seeded on its first start.
     if (const QString problem = torvik::config::prepareProgramFolder(); !problem.isEmpty()) {
@@ -23,6 +27,8 @@ int main(int argc, char** argv) {
 
     // The screen set owns the screens; it goes before the application object.
     torvik::screens::ScreenSet screens;
+    QObject::connect(&ends, &torvik::startup::EndRequests::endRequested, &ends,
+                     [&screens](const QString&) { screens.endProgram(); });
     auto firstScreen = [&screens]() -> std::unique_ptr<QWidget> {
         screens.main().show();
         return nullptr;
@@ -31,5 +37,7 @@ int main(int argc, char** argv) {
                                                   firstScreen, torvik::mdlFileMgr::programValues());
     if (started.endAtOnce)
         return 0;
+    // Set once start-up is done, so that the values it made are there for the hook.
+    ends.setLostDisplayHook([&screens] { screens.endWithoutEvents(); });
     return QApplication::exec();
 }

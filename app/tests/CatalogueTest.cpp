@@ -2,6 +2,7 @@
 // usable text; a missing key would show ***** on the operator's screen.
 #include <QFile>
 #include <QMap>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringList>
 #include <gtest/gtest.h>
@@ -32,6 +33,7 @@ std::vector<std::pair<QString, QStringList>> expectedKeys() {
         {QStringLiteral("TAB4"), range(0, 28)},
         {QStringLiteral("TREND"), range(1, 20)},
         {QStringLiteral("MONITOR"), range(1, 21)},
+        {QStringLiteral("NOTICE"), range(1, 11)},
     };
 }
 
@@ -123,6 +125,42 @@ TEST(Catalogue, JapaneseHasEveryKey) {
 
 TEST(Catalogue, EnglishHasEveryKey) {
     checkCatalogue(TORVIK_CATALOGUE_EN);
+}
+
+// The texts the program fills in keep their places in each language, and the English
+// catalogue shows no Japanese.
+TEST(Catalogue, NoticesKeepTheirPlaceholdersAndEnglishIsEnglish) {
+    QStringList problems;
+    const Catalogue ja = load(TORVIK_CATALOGUE_JA, problems);
+    const Catalogue en = load(TORVIK_CATALOGUE_EN, problems);
+    const QRegularExpression placeholder(QStringLiteral("%[0-9]"));
+    auto placeholders = [&](const QString& text) {
+        QStringList found;
+        for (auto m = placeholder.globalMatch(text); m.hasNext();)
+            found << m.next().captured();
+        found.sort();
+        return found;
+    };
+    const auto japaneseNotices = ja.value(QStringLiteral("NOTICE"));
+    const auto englishNotices = en.value(QStringLiteral("NOTICE"));
+    for (auto it = japaneseNotices.begin(); it != japaneseNotices.end(); ++it) {
+        const QString english = englishNotices.value(it.key());
+        if (placeholders(it.value()) != placeholders(english))
+            problems
+                << QStringLiteral("[NOTICE] %1: %2 against %3").arg(it.key(), it.value(), english);
+    }
+    for (auto section = en.begin(); section != en.end(); ++section) {
+        for (auto it = section.value().begin(); it != section.value().end(); ++it) {
+            for (const QChar c : it.value()) {
+                if (c.unicode() >= 0x3000) {
+                    problems << QStringLiteral("[%1] %2 is not English: %3")
+                                    .arg(section.key(), it.key(), it.value());
+                    break;
+                }
+            }
+        }
+    }
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
 }
 
 TEST(Catalogue, BuildPutsBothIntoTheProgramFolder) {

@@ -4,6 +4,7 @@
 #include "config/LabelCatalogue.h"
 
 #include "config/CommandTable.h"
+#include "config/Notices.h"
 
 #include <gtest/gtest.h>
 
@@ -126,6 +127,20 @@ TEST(LabelCatalogue, LongAndControlCharacterValuesAreCut) {
     EXPECT_EQ(v.messages[2], QString(99, u'm'));
     EXPECT_EQ(v.messages[3], "before");
     EXPECT_EQ(find(texts, "lblSerialNo", TextTarget::Caption)->text, "spaced");
+}
+
+// The program's own notices: the catalogue's text, or, for a catalogue made before them, the
+// built-in one; never "*****", since they explain a fault.
+TEST(LabelCatalogue, NoticesFallBackToTheBuiltInTexts) {
+    using torvik::config::Notice;
+    using torvik::config::noticeText;
+    const auto english = ProfileDocument::fromBytes("[NOTICE]\n2=No error log: %1\n4=\n");
+    EXPECT_EQ(noticeText(english, Notice::ErrorLogNotWritten), "No error log: %1");
+    EXPECT_EQ(noticeText(english, Notice::DataFolderMissing),
+              QStringLiteral("保存場所のフォルダ %1 がありません")); // empty value
+    EXPECT_EQ(noticeText(ProfileDocument(), Notice::ControlsMissing),
+              QStringLiteral("通信コントロールを読み込めません (%1): %2"));
+    EXPECT_EQ(noticeText(ProfileDocument(), Notice::CommScreenTitle), QStringLiteral("通信"));
 }
 
 TEST(CommandTable, InitRestoresTheBuiltInTableButKeepsEntry11) {

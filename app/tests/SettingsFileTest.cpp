@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
 #include <optional>
 
 using namespace torvik::mdlFileMgr;
@@ -228,10 +229,10 @@ TEST(SettingsFile, ReadRulesOfEveryForm) {
         {{"TAB1", "9", std::nullopt},
          [](const ProgramValues& v) { return on(v.tab1.chkRead[0]); },
          "off"},
-        // Four load cells: TAB1 key 5 is not read.
+        // Four load cells: TAB1 key 5 is kept for the eight-cell program that wrote it.
         {{"TAB1", "5", "True"},
          [](const ProgramValues& v) { return on(v.tab1.chkSelect[4]); },
-         "off"},
+         "on"},
         // Texts: size, control characters, spaces.
         {{"SETTINGS", "FileName", "ABCDEFGHIJKL"}, fileName, "ABCDEFGHI"},
         {{"SETTINGS", "FileName", "AB\tCD"}, fileName, "AB"},
@@ -253,9 +254,10 @@ TEST(SettingsFile, ReadRulesOfEveryForm) {
         {{"SETTINGS", "CommDataUnit", "s"}, poll, "2"},
         {{"SETTINGS", "CommDataUnit", "Sec"}, poll, "2000"},
         {{"SETTINGS", "CommData", "2147483"}, poll, "2147483000"},
-        // TAB2 key 0: numeric and not above MaxDlcIndex, else 1.
+        // TAB2 key 0: numeric and one of the list's load cells (1 to MaxDlcIndex + 1), else 1.
         {{"TAB2", "0", "3"}, cmbNo, "3"},
-        {{"TAB2", "0", "4"}, cmbNo, "1"},
+        {{"TAB2", "0", "4"}, cmbNo, "4"},
+        {{"TAB2", "0", "5"}, cmbNo, "1"},
         {{"TAB2", "0", "abc"}, cmbNo, "1"},
         {{"TAB2", "0", "-1"}, cmbNo, "1"},
         {{"TAB2", "0", "0"}, cmbNo, "0"},
@@ -307,79 +309,57 @@ TEST(SettingsFile, ReadRulesOfEveryForm) {
     }
 }
 
-// A value that does not convert ends the read: what came before it is kept, everything after
-// it keeps the zero, empty or off it had.
-TEST(SettingsFile, FailedConversionAbandonsTheRestQuietly) {
+// A value that does not convert takes its key's default and the read reports it (false), but
+// goes on: every key after it has the file's value, so the exit write puts back what is stored.
+TEST(SettingsFile, ValueThatDoesNotConvertTakesTheDefaultAndTheReadGoesOn) {
+    const auto [whole, complete] = readWith({});
+    ASSERT_TRUE(whole);
     const struct {
         Change change;
         std::function<void(const ProgramValues&)> check;
     } cases[] = {
         {{"SLAVEADDRESS", "2", ""},
          [](const ProgramValues& v) {
-             EXPECT_EQ(v.serialNo[3], "A0004");
-             EXPECT_EQ(v.slaveAddress[0], 1);
              EXPECT_EQ(v.slaveAddress[1], 0);
-             EXPECT_EQ(v.setting.Baudrate, 0);
-             EXPECT_EQ(v.ModbusCommSettings, "");
+             EXPECT_EQ(v.slaveAddress[2], 3);
          }},
         {{"SETTINGS", "Baudrate", "fast"},
          [](const ProgramValues& v) {
-             EXPECT_EQ(v.slaveAddress[3], 4);
-             EXPECT_EQ(v.setting.Baudrate, 0);
-             EXPECT_EQ(v.setting.Databit, 0);
-             EXPECT_EQ(v.setting.Parity, "");
+             EXPECT_EQ(v.setting.Baudrate, 128);
+             EXPECT_EQ(v.ModbusCommSettings, "128,E,8,1");
          }},
         {{"SETTINGS", "Databit", ""},
-         [](const ProgramValues& v) {
-             EXPECT_EQ(v.setting.Baudrate, 38400);
-             EXPECT_EQ(v.setting.Databit, 0);
-         }},
+         [](const ProgramValues& v) { EXPECT_EQ(v.setting.Databit, 8); }},
         {{"SETTINGS", "DP", "x"},
          [](const ProgramValues& v) {
-             EXPECT_TRUE(v.setting.DataFormat1);
-             EXPECT_EQ(v.setting.DataKind, "");
-             EXPECT_FALSE(v.setting.DataUnit);
-             EXPECT_EQ(v.ValueFormat, ""); // derived only once SETTINGS is complete
-             EXPECT_EQ(v.list[0], "");
+             EXPECT_EQ(v.setting.DP, 2);
+             EXPECT_EQ(v.ValueFormat, "##0.00");
          }},
         {{"SETTINGS", "TimeOut", "5OO"},
-         [](const ProgramValues& v) {
-             EXPECT_EQ(v.setting.WaitTime, 50);
-             EXPECT_EQ(v.setting.TimeOut, 0);
-             EXPECT_EQ(v.PollIntervalMs, "");
-         }},
-        {{"TAB3", "13", "abc"},
-         [](const ProgramValues& v) {
-             EXPECT_EQ(v.tab3.cmbMem[3], 3);
-             EXPECT_EQ(v.tab3.txtAddr[0], 0);
-             EXPECT_EQ(v.tab3.optFormat[0], "");
-             EXPECT_EQ(v.MemoryAreaNames[0], "");
-             EXPECT_EQ(v.TestCommSettings, "");
-         }},
+         [](const ProgramValues& v) { EXPECT_EQ(v.setting.TimeOut, 500); }},
+        {{"TAB3", "13", "abc"}, [](const ProgramValues& v) { EXPECT_EQ(v.tab3.txtAddr[0], 1); }},
         {{"TAB4", "4", "1e39"}, // numeric, but beyond single precision
-         [](const ProgramValues& v) {
-             EXPECT_TRUE(v.tab4.chkSync);
-             EXPECT_EQ(v.tab4.cmbCom, 0);
-             EXPECT_EQ(v.TestCommSettings, "");
-         }},
+         [](const ProgramValues& v) { EXPECT_EQ(v.tab4.txtCC, 1.0f); }},
         {{"COMMAND", "3", "100"}, // above FF
-         [](const ProgramValues& v) {
-             EXPECT_EQ(v.commands.command[1], "MSV?");
-             EXPECT_EQ(v.commands.command[2], "");
-             EXPECT_EQ(v.commands.response[1], "");
-         }},
+         [](const ProgramValues& v) { EXPECT_EQ(v.commands.command[2], ""); }},
         {{"RESPONSE", "1", "41 42"}, // " 4" is no hexadecimal pair
-         [](const ProgramValues& v) {
-             EXPECT_EQ(v.commands.command[2], QString(QChar(0x01)));
-             EXPECT_EQ(v.commands.response[0], "");
-             EXPECT_EQ(v.commands.response[1], "");
-         }},
+         [](const ProgramValues& v) { EXPECT_EQ(v.commands.response[0], ""); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.change.section) + "/" + c.change.key);
-        const auto [complete, v] = readWith({c.change});
-        EXPECT_FALSE(complete);
+        auto [read, v] = readWith({c.change});
+        EXPECT_FALSE(read);
         c.check(v);
+        // Apart from the key that did not convert (checked above), everything is as in the
+        // whole file: the keys before it and, above all, every key after it.
+        v.slaveAddress = complete.slaveAddress;
+        v.setting = complete.setting;
+        v.ModbusCommSettings = complete.ModbusCommSettings;
+        v.ValueFormat = complete.ValueFormat;
+        v.tab3.txtAddr = complete.tab3.txtAddr;
+        v.tab4.txtCC = complete.tab4.txtCC;
+        v.commands = complete.commands;
+        EXPECT_EQ(v, complete);
     }
 }
 
@@ -413,10 +393,11 @@ TEST(SettingsFile, DuplicatesLongLinesTruncatedAndBinaryFiles) {
         binary += static_cast<char>((i * 7919) % 251);
     ProgramValues fromBinary = fourCells();
     ProgramValues fromNothing = fourCells();
-    EXPECT_FALSE(
+    EXPECT_TRUE(
         ReadIniFile(fromBinary, ProfileDocument::fromBytes(binary), ProfileDocument(), kFolder));
-    EXPECT_FALSE(ReadIniFile(fromNothing, ProfileDocument(), ProfileDocument(), kFolder));
+    EXPECT_TRUE(ReadIniFile(fromNothing, ProfileDocument(), ProfileDocument(), kFolder));
     EXPECT_EQ(fromBinary, fromNothing);
+    EXPECT_EQ(fromNothing.setting, initialSettings(kFolder));
 }
 
 class SettingsFolder : public ::testing::Test {
@@ -449,28 +430,52 @@ private:
     QTemporaryDir m_dir;
 };
 
-// A fresh install has no settings file: every key takes its default (no address is
-// registered yet), so the port settings made from them are usable and are written back whole
-// at exit. A present file with a bad value still ends the read (FailedConversion... above).
-TEST_F(SettingsFolder, AbsentFileTakesEveryDefaultAndIsCreatedWithThemAtExit) {
+// A fresh install has no settings file: the settings screen's initial values (38400 baud,
+// 100 ms polls, the program's own data folder) and empty load-cell rows that the registration
+// screen lets the operator leave; at exit the file is created with every key.
+TEST_F(SettingsFolder, AbsentFileStartsWithTheInitialValuesAndIsCreatedWithThemAtExit) {
     ProgramValues v = fourCells();
     EXPECT_TRUE(ReadIniFile(v, folder()));
-    EXPECT_EQ(v.slaveAddress[0], 0);
-    EXPECT_EQ(v.setting.Baudrate, 128); // the key's stated default
-    EXPECT_EQ(v.setting.Databit, 8);
-    EXPECT_EQ(v.setting.Stopbit, 1);
-    EXPECT_EQ(v.setting.Parity, "E");
-    EXPECT_EQ(v.setting.TimeOut, 500);
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(v.serialNo[static_cast<std::size_t>(k)], "0");
+        EXPECT_EQ(v.slaveAddress[static_cast<std::size_t>(k)], k + 1);
+    }
+    EXPECT_EQ(v.setting, initialSettings(folder()));
     EXPECT_EQ(v.setting.DirName, folder() + "/Data/");
-    EXPECT_EQ(v.ModbusCommSettings, "128,E,8,1");
-    EXPECT_EQ(v.PollIntervalMs, "50000");
+    EXPECT_EQ(v.list[0], folder() + "/Data/");
+    EXPECT_EQ(v.ModbusCommSettings, "38400,E,8,1");
+    EXPECT_EQ(v.PollIntervalMs, "100");
     EXPECT_EQ(v.TestTerminator, "\r\n");
+    EXPECT_EQ(v.tab2.cmbNo, 1);
     writeAtExit(v);
     const std::string written = contents().toStdString();
-    EXPECT_NE(written.find("[SETTINGS]\nBPS300=True\nBaudrate=128\nDatabit=8\nStopbit=1\n"
-                           "Parity=E\nComport=1\nErrCond1=True\nCommData=50\n"),
+    EXPECT_NE(written.find("[SERIALNO]\n1=0\n2=0\n3=0\n4=0\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("[SETTINGS]\nBPS300=False\nBaudrate=38400\nDatabit=8\nStopbit=1\n"
+                           "Parity=E\nComport=1\nErrCond1=True\nCommData=100\nCommDataUnit=M\n"
+                           "CommSync=50\nFileName=DLC_\nSerialLen=4\nStartNo=1\n"),
               std::string::npos)
         << written;
+    ProgramValues back = fourCells();
+    EXPECT_TRUE(ReadIniFile(back, folder()));
+    EXPECT_EQ(back, v);
+}
+
+// A present file keeps its own rules: the keys it lacks take the table's defaults, and an
+// address the eight-cell rows of a four-cell file lack does not end the read.
+TEST_F(SettingsFolder, PresentFileLackingKeysTakesTheirDefaults) {
+    write("[SERIALNO]\n1=1001\n[SLAVEADDRESS]\n1=7\n[TAB1]\n1=True\n");
+    ProgramValues v = fourCells();
+    v.ProgramVariant = 2;
+    v.MaxDlcIndex = 7;
+    EXPECT_TRUE(ReadIniFile(v, folder()));
+    EXPECT_EQ(v.serialNo[0], "1001");
+    EXPECT_EQ(v.slaveAddress[0], 7);
+    EXPECT_EQ(v.serialNo[7], "0"); // a row the file does not know holds no load cell
+    EXPECT_EQ(v.slaveAddress[7], 8);
+    EXPECT_EQ(v.setting.Baudrate, 128);
+    EXPECT_EQ(v.setting.CommData, 50);
+    EXPECT_EQ(v.setting.TimeOut, 500);
+    EXPECT_TRUE(v.tab1.chkSelect[0]);
 }
 
 // Read, write at exit, read again: the same values, in every variant; keys only read (TAB4
@@ -500,6 +505,92 @@ TEST_F(SettingsFolder, WrittenFileReadsBackTheSame) {
         EXPECT_TRUE(written.contains("\n4=1.5\nCOM=3\n"));
         EXPECT_EQ(written.contains("14=10\n"), variant == 2); // TAB3 address "0010" -> "10"
         EXPECT_EQ(written.contains("14=0010\n"), variant != 2);
+    }
+}
+
+// Every key of a file as (SECTION, KEY) -> value, names in upper case as the reader sees them.
+std::map<std::pair<QString, QString>, QString> keysOf(const QByteArray& bytes) {
+    std::map<std::pair<QString, QString>, QString> out;
+    QString section;
+    for (const QByteArray& raw : bytes.split('\n')) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.startsWith(u'[') && line.endsWith(u']')) {
+            section = line.mid(1, line.size() - 2).toUpper();
+        } else if (const auto eq = line.indexOf(u'='); eq > 0) {
+            out.try_emplace({section, line.left(eq).trimmed().toUpper()}, line.mid(eq + 1));
+        }
+    }
+    return out;
+}
+
+ProgramValues ofVariant(int variant) {
+    ProgramValues v;
+    v.ProgramVariant = static_cast<std::int16_t>(variant);
+    v.MaxDlcIndex = static_cast<std::int16_t>(variant == 2 ? 7 : 3);
+    return v;
+}
+
+// A file written by one variant, then read and written back at exit by another: every key the
+// first wrote has its value still (the second may add keys of its own). The eight-cell rows,
+// their selections and the eight-cell program's information-tab choice survive the four-cell
+// programs; the test tab's keys survive the others.
+TEST_F(SettingsFolder, EveryVariantKeepsTheKeysOfTheOthers) {
+    const QByteArray seed = render(validFile(), {{"SERIALNO", "5", "A0005"},
+                                                 {"SERIALNO", "8", "A0008"},
+                                                 {"SLAVEADDRESS", "5", "15"},
+                                                 {"SLAVEADDRESS", "6", "16"},
+                                                 {"SLAVEADDRESS", "7", "17"},
+                                                 {"SLAVEADDRESS", "8", "18"},
+                                                 {"TAB1", "6", "True"},
+                                                 {"TAB1", "7", "False"},
+                                                 {"TAB1", "8", "True"},
+                                                 {"TAB2", "0", "7"},
+                                                 // as the custom tab writes its addresses
+                                                 {"TAB3", "13", "1"},
+                                                 {"TAB3", "14", "10"}});
+    for (const int writer : {0, 1, 2}) {
+        for (const int reader : {0, 1, 2}) {
+            SCOPED_TRACE(std::to_string(writer) + " then " + std::to_string(reader));
+            write(seed);
+            ProgramValues first = ofVariant(writer);
+            ASSERT_TRUE(ReadIniFile(first, folder()));
+            writeAtExit(first);
+            const auto written = keysOf(contents());
+            ProgramValues second = ofVariant(reader);
+            ASSERT_TRUE(ReadIniFile(second, folder()));
+            writeAtExit(second);
+            const auto after = keysOf(contents());
+            for (const auto& [key, value] : written) {
+                const auto found = after.find(key);
+                ASSERT_NE(found, after.end())
+                    << key.first.toStdString() << "/" << key.second.toStdString();
+                EXPECT_EQ(found->second.toStdString(), value.toStdString())
+                    << key.first.toStdString() << "/" << key.second.toStdString();
+            }
+            // The eight-cell program's choices: load cell 7 on the information tab, row 8 ticked.
+            EXPECT_EQ(after.at({"TAB2", "0"}), "7");
+            EXPECT_EQ(after.at({"TAB1", "8"}), "True");
+        }
+    }
+}
+
+// A bad value in the middle of SETTINGS, then the exit write: the key takes its default, every
+// other key of the file (those after it above all) keeps what the file held.
+TEST_F(SettingsFolder, BadValueThenExitKeepsEveryOtherStoredValue) {
+    write(render(validFile(), {{"SETTINGS", "CommSync", "fifty"}}));
+    const auto before = keysOf(contents());
+    ProgramValues v = fourCells();
+    EXPECT_FALSE(ReadIniFile(v, folder()));
+    writeAtExit(v);
+    const auto after = keysOf(contents());
+    for (const auto& [key, value] : before) {
+        if (key == std::pair<QString, QString>{"SETTINGS", "COMMSYNC"}) {
+            EXPECT_EQ(after.at(key), "50");
+            continue;
+        }
+        ASSERT_TRUE(after.count(key)) << key.first.toStdString() << "/" << key.second.toStdString();
+        EXPECT_EQ(after.at(key).toStdString(), value.toStdString())
+            << key.first.toStdString() << "/" << key.second.toStdString();
     }
 }
 

@@ -7,6 +7,7 @@
 #include "comm/SerialWords.h"
 #include "comm/TavrinDispIds.h"
 #include "config/ProgramValues.h"
+#include "runtime/Trace.h"
 #include "screens/MessageBox.h"
 #include "screens/comm/LayoutHelpers.h"
 #include "screens/comm/RunSteps.h"
@@ -14,7 +15,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDebug>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -73,7 +73,7 @@ void frmComm::assignmentSteps(const std::vector<int>& dlcs, bool ratedValues) {
     for (const int dlc : dlcs) {
         if (m_run.abort)
             return;
-        qDebug().noquote() << "TAVRIN0 Waritsuke Send Index : " << dlc;
+        qCDebug(runtime::lcTrace).noquote() << "TAVRIN0 Waritsuke Send Index : " << dlc;
         broadcastAssignment(dlc);
     }
     if (!ratedValues)
@@ -141,9 +141,9 @@ void frmComm::Sync_Send() {
     control.setI2(d::Function, 5);
     control.setText(d::NodeAddress, kBroadcast);
     control.AsyncRefresh();
-    qDebug("Sync_Send  Before");
+    qCDebug(runtime::lcTrace, "Sync_Send  Before");
     torvik::comm::pace(v.setting.CommSync + lineTimeMs(v.setting.Baudrate, 8));
-    qDebug("Sync_Send  After");
+    qCDebug(runtime::lcTrace, "Sync_Send  After");
 }
 
 void frmComm::TAVRIN0_Complete(int, short nResult) {
@@ -154,16 +154,16 @@ void frmComm::TAVRIN0_Complete(int, short nResult) {
 void frmComm::TAVRIN4_Complete(int Index, short nResult) {
     torvik::comm::ControlReply reply(*TAVRIN4.at(static_cast<std::size_t>(Index)));
     if (m_rated.takeCapacity(Index, nResult, m_run.abort, reply))
-        qDebug() << "m_TeikakuCapacity(" << Index << ")"
-                 << m_rated.m_TeikakuCapacity.at(static_cast<std::size_t>(Index));
+        qCDebug(runtime::lcTrace) << "m_TeikakuCapacity(" << Index << ")"
+                                  << m_rated.m_TeikakuCapacity.at(static_cast<std::size_t>(Index));
 }
 
 void frmComm::TAVRIN5_Complete(int Index, short nResult) {
     torvik::comm::ControlReply reply(*TAVRIN5.at(static_cast<std::size_t>(Index)));
     if (m_rated.takeOutput(Index, nResult, m_run.abort, reply,
                            torvik::comm::DecodeSettings::from(programValues())))
-        qDebug() << "m_TeikakuOutput(" << Index << ")"
-                 << m_rated.m_TeikakuOutput.at(static_cast<std::size_t>(Index));
+        qCDebug(runtime::lcTrace) << "m_TeikakuOutput(" << Index << ")"
+                                  << m_rated.m_TeikakuOutput.at(static_cast<std::size_t>(Index));
 }
 
 void frmComm::restoreIdle(int tab) {

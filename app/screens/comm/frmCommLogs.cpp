@@ -2,6 +2,7 @@
 #include "comm/DataHandOver.h"
 #include "comm/ErrorLog.h"
 #include "config/Logger.h"
+#include "config/Notices.h"
 #include "config/ProgramFolder.h"
 #include "config/ProgramValues.h"
 #include "screens/MessageBox.h"
@@ -21,13 +22,31 @@ namespace {
 
 constexpr std::size_t kOverwriteQuestion = 0; // MESSAGE key "1"
 
+// Why a hand-over kept the records in the working file, in the catalogue's words.
+QString keptBecause(const torvik::comm::HandOverResult& result) {
+    using config::Notice;
+    using torvik::comm::HandOverStatus;
+    switch (result.status) {
+    case HandOverStatus::MissingDataFolder:
+        return config::noticeText(Notice::DataFolderMissing).arg(result.target);
+    case HandOverStatus::NoSaveName:
+        return config::noticeText(Notice::NoSaveName);
+    case HandOverStatus::Cancelled:
+        return config::noticeText(Notice::SaveCancelled);
+    default:
+        return result.reason.isEmpty()
+                   ? config::noticeText(Notice::WorkingFileChosen)
+                   : config::noticeText(Notice::CopyFailed).arg(result.target, result.reason);
+    }
+}
+
 } // namespace
 
 void frmComm::WriteLog() {
     const auto& s = programValues().setting;
     if (!m_run.errorLog.WriteLog(torvik::comm::errorLogPath(s.DirName), s.ErrCond1))
         runControls(m_SSTab1->currentIndex())
-            .lblMsg->setText(QStringLiteral("エラーログを書けません: %1")
+            .lblMsg->setText(config::noticeText(config::Notice::ErrorLogNotWritten)
                                  .arg(torvik::comm::errorLogPath(s.DirName)));
 }
 
@@ -50,6 +69,9 @@ void frmComm::SaveLog() {
             m_logger->OpenMode(false, working, 0, true);
     };
     steps.confirmOverwrite = [this, tab, &v](const QString&) {
+        // Nobody to ask at an unattended end: never overwritten, saved beside it instead.
+        if (unattended())
+            return false;
         const QColor black(Qt::black);
         if (tab == Measure) {
             for (int k = 0; k < rowCount(); ++k)
@@ -65,6 +87,8 @@ void frmComm::SaveLog() {
                MessageAnswer::Yes;
     };
     steps.chooseSavePath = [this](const QString& folder, const QString& proposed) {
+        if (unattended())
+            return torvik::comm::unattendedSaveName(proposed);
         return QFileDialog::getSaveFileName(this, QString(), QDir(folder).filePath(proposed),
                                             QStringLiteral("カンマ区切り ファイル (*.csv)"));
     };
@@ -74,8 +98,7 @@ void frmComm::SaveLog() {
     if (result.workingFileKept()) {
         // The records stay in the working file and go with the next hand-over; say why now.
         const QString text =
-            QStringLiteral("データを保存できません (%1)。記録は %2 に残っています。")
-                .arg(result.detail, working);
+            config::noticeText(config::Notice::RecordsKept).arg(keptBecause(result), working);
         QLabel* line = runControls(tab).lblMsg;
         line->setText(text);
         line->repaint();

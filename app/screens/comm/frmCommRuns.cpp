@@ -39,19 +39,24 @@ void enableOptions(QCheckBox& singleShot, QCheckBox* const* others, std::size_t 
 
 void frmComm::connectRunButtons(int tab) {
     comm::RunControls& run = runControls(tab);
-    connect(run.start, &QPushButton::clicked, this,
-            [this, tab] { quietly([&] { startClicked(tab); }); });
+    // Runs wait for events inside their handlers; a close meanwhile is held (guarded).
+    connect(run.start, &QPushButton::clicked, this, [this, tab] {
+        if (!closing())
+            guarded([&] { startClicked(tab); });
+    });
     connect(run.stop, &QPushButton::clicked, this,
-            [this, tab] { quietly([&] { stopClicked(tab); }); });
+            [this, tab] { guarded([&] { stopClicked(tab); }); });
     connect(run.clear, &QPushButton::clicked, this,
             [this, tab] { quietly([&] { clearClicked(tab); }); });
     if (run.save != nullptr) {
         connect(run.save, &QPushButton::clicked, this,
-                [this, tab] { quietly([&] { saveClicked(tab); }); });
+                [this, tab] { guarded([&] { saveClicked(tab); }); });
     }
     if (run.manual != nullptr) {
-        connect(run.manual, &QPushButton::clicked, this,
-                [this, tab] { quietly([&] { AssignmentPass(tab); }); });
+        connect(run.manual, &QPushButton::clicked, this, [this, tab] {
+            if (!closing())
+                guarded([&] { AssignmentPass(tab); });
+        });
     }
 }
 

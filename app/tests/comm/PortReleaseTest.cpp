@@ -2,6 +2,7 @@
 
 #include "TestSupport.h"
 
+#include <QLoggingCategory>
 #include <QMetaObject>
 #include <QString>
 #include <deque>
@@ -42,7 +43,12 @@ private:
 
 class PortRelease : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { test::ensureApplication(); }
+    static void SetUpTestSuite() {
+        test::ensureApplication();
+        // The traces are off unless asked for.
+        QLoggingCategory::setFilterRules(QStringLiteral("torvik.trace.debug=true"));
+    }
+    static void TearDownTestSuite() { QLoggingCategory::setFilterRules(QString()); }
 
     std::vector<ControlHandle*> list() {
         std::vector<ControlHandle*> out;
