@@ -30,6 +30,9 @@ QString builtIn(Notice notice) {
         return QStringLiteral("通信設定");
     case Notice::HelpWindowTitle:
         return QStringLiteral("Torvik ヘルプ");
+    case Notice::ProgramFolderUnusable:
+        return QStringLiteral("プログラムフォルダー %1 を使えません: %2。"
+                              "書き込めるフォルダーを TORVIK_HOME に指定してください。");
     }
     return {};
 }

@@ -12,17 +12,18 @@
 namespace torvik::config {
 
 enum class Notice {
-    ControlsMissing = 1, // %1 the library looked for, %2 why it could not be used
-    ErrorLogNotWritten,  // %1 the error log file
-    RecordsKept,         // %1 why (one of the next five), %2 the working file
-    DataFolderMissing,   // %1 the data folder
-    NoSaveName,          //
-    SaveCancelled,       //
-    CopyFailed,          // %1 the file, %2 the system's words
-    WorkingFileChosen,   //
-    CommScreenTitle,     //
-    SettingScreenTitle,  //
-    HelpWindowTitle,     //
+    ControlsMissing = 1,   // %1 the library looked for, %2 why it could not be used
+    ErrorLogNotWritten,    // %1 the error log file
+    RecordsKept,           // %1 why (one of the next five), %2 the working file
+    DataFolderMissing,     // %1 the data folder
+    NoSaveName,            //
+    SaveCancelled,         //
+    CopyFailed,            // %1 the file, %2 the system's words
+    WorkingFileChosen,     //
+    CommScreenTitle,       //
+    SettingScreenTitle,    //
+    HelpWindowTitle,       //
+    ProgramFolderUnusable, // %1 the folder, %2 why
 };
 
 QString noticeText(const ProfileDocument& catalogue, Notice notice);

@@ -1,5 +1,7 @@
 #include "config/ProgramFolder.h"
 
+#include "config/Notices.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -12,13 +14,6 @@ namespace {
 
 std::filesystem::path nativePath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
-
-QString cannotUse(const QString& folder, const QString& reason) {
-    return QStringLiteral("プログラムフォルダー %1 を使えません: %2\n"
-                          "The program folder %1 cannot be used: %2.\n"
-                          "Set TORVIK_HOME to a folder you can write.")
-        .arg(folder, reason);
 }
 
 QString makeFolder(const QString& folder) {
@@ -104,20 +99,33 @@ ProgramFolderPlan planProgramFolder(const QString& torvikHome, const QString& ex
     return {executableDir, {}};
 }
 
-QString prepareProgramFolder(const ProgramFolderPlan& plan) {
+QString ProgramFolderProblem::logText() const {
+    return QStringLiteral("プログラムフォルダー %1 を使えません: %2\n"
+                          "The program folder %1 cannot be used: %2.\n"
+                          "Set TORVIK_HOME to a folder you can write.")
+        .arg(folder, reason);
+}
+
+QString ProgramFolderProblem::screenText() const {
+    return noticeText(ProfileDocument::load(labelFilePath(catalogueFolder)),
+                      Notice::ProgramFolderUnusable)
+        .arg(folder, reason);
+}
+
+ProgramFolderProblem prepareProgramFolder(const ProgramFolderPlan& plan) {
     if (plan.seedFrom.isEmpty())
         return {};
     if (plan.folder.isEmpty())
-        return cannotUse(QStringLiteral("~/.local/share/torvik"),
-                         QStringLiteral("neither XDG_DATA_HOME nor HOME is set"));
+        return {QStringLiteral("~/.local/share/torvik"),
+                QStringLiteral("neither XDG_DATA_HOME nor HOME is set"), plan.seedFrom};
     if (const QString problem = makeFolder(plan.folder); !problem.isEmpty())
-        return cannotUse(plan.folder, problem);
+        return {plan.folder, problem, plan.seedFrom};
     if (const QString problem = copyMissing(plan.seedFrom, plan.folder); !problem.isEmpty())
-        return cannotUse(plan.folder, problem);
+        return {plan.folder, problem, plan.seedFrom};
     return {};
 }
 
-QString prepareProgramFolder() {
+ProgramFolderProblem prepareProgramFolder() {
     return prepareProgramFolder(planProgramFolder(qEnvironmentVariable("TORVIK_HOME"),
                                                   QCoreApplication::applicationDirPath(),
                                                   userProgramFolder()));

@@ -33,11 +33,23 @@ struct ProgramFolderPlan {
 ProgramFolderPlan planProgramFolder(const QString& torvikHome, const QString& executableDir,
                                     const QString& userFolder);
 
+// Why a program folder cannot be used; empty (false) when it can.
+struct ProgramFolderProblem {
+    QString folder;
+    QString reason;
+    QString catalogueFolder; // the shipped catalogue that words the message on screen
+
+    explicit operator bool() const { return !reason.isEmpty(); }
+    // For the log: in Japanese and English, whatever the catalogue says.
+    QString logText() const;
+    // For the operator, from the catalogue's NOTICE section.
+    QString screenText() const;
+};
+
 // Creates a seeded program folder as needed and copies in every shipped file it lacks (the
-// user's own copies are never replaced). Empty when the folder is ready, else a message for
-// the operator saying why the program cannot work there.
-QString prepareProgramFolder(const ProgramFolderPlan& plan);
+// user's own copies are never replaced).
+ProgramFolderProblem prepareProgramFolder(const ProgramFolderPlan& plan);
 // For this program (needs the application object).
-QString prepareProgramFolder();
+ProgramFolderProblem prepareProgramFolder();
 
 } // namespace torvik::config

@@ -19,9 +19,9 @@ int main(int argc, char** argv) {
     torvik::startup::EndRequests ends;
 
     // An installed program works in a folder of the user's, seeded on its first start.
-    if (const QString problem = torvik::config::prepareProgramFolder(); !problem.isEmpty()) {
-        qCritical("%s", qUtf8Printable(problem));
-        torvik::screens::showMessage(nullptr, problem);
+    if (const auto problem = torvik::config::prepareProgramFolder()) {
+        qCritical("%s", qUtf8Printable(problem.logText()));
+        torvik::screens::showMessage(nullptr, problem.screenText());
         return 1;
     }
 

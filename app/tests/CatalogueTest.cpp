@@ -33,7 +33,7 @@ std::vector<std::pair<QString, QStringList>> expectedKeys() {
         {QStringLiteral("TAB4"), range(0, 28)},
         {QStringLiteral("TREND"), range(1, 20)},
         {QStringLiteral("MONITOR"), range(1, 21)},
-        {QStringLiteral("NOTICE"), range(1, 11)},
+        {QStringLiteral("NOTICE"), range(1, 12)},
     };
 }
 

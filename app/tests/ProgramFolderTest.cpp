@@ -88,7 +88,7 @@ TEST_F(Layout, FirstStartSeedsTheUsersFolderAndLaterStartsKeepTheUsersCopies) {
     // Shipped files are read-only, as a package installs them for users.
     QFile::setPermissions(plan.seedFrom + "/TorvikLabel.ini", QFileDevice::ReadOwner);
 
-    ASSERT_EQ(prepareProgramFolder(plan), QString());
+    ASSERT_FALSE(prepareProgramFolder(plan));
     for (const char* name :
          {"TorvikLabel.ini", "Torvik.html", "en/TorvikLabel.ini", "en/Torvik.html"})
         EXPECT_EQ(read(m_user + '/' + name), read(plan.seedFrom + '/' + name)) << name;
@@ -97,7 +97,7 @@ TEST_F(Layout, FirstStartSeedsTheUsersFolderAndLaterStartsKeepTheUsersCopies) {
     // The operator's own catalogue stays; a help document that went missing comes back.
     write(m_user + "/TorvikLabel.ini", "[MESSAGE]\n0=mine\n");
     QFile::remove(m_user + "/Torvik.html");
-    ASSERT_EQ(prepareProgramFolder(plan), QString());
+    ASSERT_FALSE(prepareProgramFolder(plan));
     EXPECT_EQ(read(m_user + "/TorvikLabel.ini"), "[MESSAGE]\n0=mine\n");
     EXPECT_EQ(read(m_user + "/Torvik.html"), "<p>help</p>");
 }
@@ -107,12 +107,15 @@ TEST_F(Layout, AFolderThatCannotBeMadeIsReportedWithItsPath) {
     // A home below a plain file cannot hold a folder, for root too.
     write(m_dir.filePath("file"), "not a folder");
     const QString blocked = m_dir.filePath(QStringLiteral("file/share/torvik"));
-    const QString problem = prepareProgramFolder(planProgramFolder({}, m_bin, blocked));
-    EXPECT_TRUE(problem.contains(blocked)) << problem.toStdString();
-    EXPECT_TRUE(problem.contains(QStringLiteral("TORVIK_HOME"))) << problem.toStdString();
+    const auto problem = prepareProgramFolder(planProgramFolder({}, m_bin, blocked));
+    ASSERT_TRUE(problem);
+    for (const QString& text : {problem.logText(), problem.screenText()}) {
+        EXPECT_TRUE(text.contains(blocked)) << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("TORVIK_HOME"))) << text.toStdString();
+    }
 
-    const QString none = prepareProgramFolder(planProgramFolder({}, m_bin, {}));
-    EXPECT_TRUE(none.contains(QStringLiteral("HOME"))) << none.toStdString();
+    const auto none = prepareProgramFolder(planProgramFolder({}, m_bin, {}));
+    EXPECT_TRUE(none.logText().contains(QStringLiteral("HOME"))) << none.logText().toStdString();
 }
 
 TEST(UserProgramFolder, FollowsXdgDataHome) {
