@@ -47,6 +47,7 @@ struct Config {
     std::string model = "DLCSIM-500K";
     std::string maker = "dlcsim simulated load cell";
     bool lineTiming = false;
+    bool echo = false; // --fault echo: a two-wire adapter that hands the master its own bytes
     std::vector<FaultRule> faults;
     std::uint64_t seed = 1;
     std::string logPath;
