@@ -181,13 +181,7 @@ void Session::answer(const ReceivedFrame& frame, Outcome outcome, const std::str
 }
 
 TimePoint Session::dueOf(const Pending& p, std::size_t i) const {
-    if (!m_lineTiming) {
-        return p.firstDue;
-    }
-    const TimePoint planned = p.firstDue + m_character * static_cast<long>(i);
-    // A character sent late pushes the ones after it: none is whole sooner than one character
-    // time after the one before.
-    return i == 0 ? planned : std::max(planned, p.lastSent + m_character);
+    return m_lineTiming ? p.firstDue + m_character * static_cast<long>(i) : p.firstDue;
 }
 
 std::optional<TimePoint> Session::nextDeadline() const {
@@ -223,7 +217,14 @@ void Session::takeFrom(std::deque<Pending>& queue, TimePoint now, std::vector<st
                 m_wire.busyUntil(p.lastSent); // a late wake-up kept the line busy longer
             }
             if (m_log != nullptr) {
-                m_log->write(lineBegin(p.firstSent), p.lastSent, Direction::Tx, p.bytes, p.verdict);
+                // Bytes sent late go in one burst, but on the wire they still took their time:
+                // the frame began at least that long before its last byte was whole.
+                const TimePoint first =
+                    m_lineTiming
+                        ? std::min(lineBegin(p.firstSent),
+                                   p.lastSent - m_character * static_cast<long>(p.bytes.size()))
+                        : p.firstSent;
+                m_log->write(first, p.lastSent, Direction::Tx, p.bytes, p.verdict);
             }
         }
         queue.pop_front();

@@ -28,12 +28,12 @@ QByteArray benchSettings() {
 } // namespace
 
 MeasureFixture::MeasureFixture(std::vector<std::string> simArgs,
-                               const ScreenFixture::Overrides& overrides)
+                               const ScreenFixture::Overrides& overrides, std::int16_t variant)
     : m_sim(std::make_unique<dlcsim::test::Simulator>(std::move(simArgs))),
       m_savedPorts(qgetenv("TAVRIN_PORTS")) {
     const std::string link = m_sim->link();
     qputenv("TAVRIN_PORTS", QByteArray::fromStdString(link.substr(0, link.rfind('/'))));
-    m_screens = std::make_unique<ScreenFixture>(0, benchSettings(), overrides);
+    m_screens = std::make_unique<ScreenFixture>(variant, benchSettings(), overrides);
 }
 
 MeasureFixture::~MeasureFixture() {

@@ -19,9 +19,10 @@ namespace torvik::screens::testing {
 
 class MeasureFixture {
 public:
-    // `simArgs` go to dlcsim after its link and log; `overrides` over the bench's settings.
-    MeasureFixture(std::vector<std::string> simArgs,
-                   const ScreenFixture::Overrides& overrides = {});
+    // `simArgs` go to dlcsim after its link and log; `overrides` over the bench's settings;
+    // `variant` the program variant (2: eight cells).
+    MeasureFixture(std::vector<std::string> simArgs, const ScreenFixture::Overrides& overrides = {},
+                   std::int16_t variant = 0);
     ~MeasureFixture();
 
     bool simulatorReady() const { return m_sim->ready(); }
