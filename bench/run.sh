@@ -3,7 +3,8 @@
 # the line it ran on and its peers from the same run.
 #   bench/run.sh [build folder]      (default: build)
 # Environment: BENCH_TRANSACTIONS (latency runs, 2000), BENCH_SECONDS (each throughput and
-# ports run, 5), BENCH_MEASURE_SECONDS (each measurement run, 4), BENCH_IDLE_SECONDS (idle, 10).
+# ports run, 5), BENCH_MEASURE_SECONDS (each measurement run, 4), BENCH_IDLE_SECONDS (idle, 10);
+# BENCH_KEEP_LOGS=1 keeps each run's ports folder with dlcsim's frame logs in /tmp/tavrin-bench-*.
 set -eu
 build=${1:-build}
 bin="$build/bin"

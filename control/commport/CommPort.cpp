@@ -243,7 +243,10 @@ IoResult CommPort::readSome(std::span<std::byte> buffer, Clock::time_point deadl
     const auto limit = std::min(deadline, Clock::now() + m_timeouts.readBound(buffer.size()));
     const IoResult result = m_device.readSome(buffer, limit, cancelFd);
     if (result.bytes > 0) {
-        m_share->lineActivity().noteBusyUntil(Clock::now());
+        // A reply (or an echo) follows what we sent: from here the line is quiet again. Where
+        // the far end answers before a wire could have carried the request (a slave on a
+        // pseudo-terminal), the request's expected end must not hold up the next one.
+        m_share->lineActivity().noteHeardAt(Clock::now());
     }
     return result;
 }
