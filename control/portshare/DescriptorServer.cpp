@@ -3,6 +3,7 @@
 #include "portshare/DescriptorSocket.h"
 #include "portshare/Process.h"
 
+#include <condition_variable>
 #include <cstddef>
 #include <map>
 #include <mutex>
@@ -17,6 +18,7 @@ constexpr std::chrono::milliseconds kRequestWait{200};
 // The process's servers by port name.
 struct Servers {
     std::mutex mutex;
+    std::condition_variable retired; // a server let go of by its last user has gone
     std::map<std::string, std::weak_ptr<DescriptorServer>, std::less<>> byPort;
 };
 
@@ -31,10 +33,15 @@ Servers& servers() {
 
 std::shared_ptr<DescriptorServer> DescriptorServer::forPort(const std::string& portName) {
     Servers& all = servers();
-    std::lock_guard lock(all.mutex);
-    auto& entry = all.byPort[portName];
-    if (auto running = entry.lock()) {
-        return running;
+    std::unique_lock lock(all.mutex);
+    // A server whose last user has just let go still holds its socket's name until it is
+    // retired; a new one could not take the name before.
+    all.retired.wait(lock, [&] {
+        const auto it = all.byPort.find(portName);
+        return it == all.byPort.end() || !it->second.expired();
+    });
+    if (const auto it = all.byPort.find(portName); it != all.byPort.end()) {
+        return it->second.lock();
     }
     auto share = PortShare::setUp(portName, PortShare::Role::Observer);
     UniqueFd wake = makeWake();
@@ -43,19 +50,31 @@ std::shared_ptr<DescriptorServer> DescriptorServer::forPort(const std::string& p
         listener = listenAt(descriptorSocketName(share->names(), currentProcessId()));
     }
     if (!share || !wake.valid() || !listener.valid()) {
-        all.byPort.erase(portName);
         return nullptr;
     }
-    auto server = std::make_shared<DescriptorServer>(Key{}, std::move(share), std::move(listener),
-                                                     std::move(wake));
-    entry = server;
-    return server;
+    auto server = std::make_unique<DescriptorServer>(Key{}, portName, std::move(share),
+                                                     std::move(listener), std::move(wake));
+    std::shared_ptr<DescriptorServer> shared(server.release(), &DescriptorServer::retire);
+    all.byPort[portName] = shared;
+    return shared;
 }
 
-DescriptorServer::DescriptorServer(Key, std::unique_ptr<PortShare> share, UniqueFd listener,
-                                   UniqueFd wake)
-    : m_share(std::move(share)), m_listener(std::move(listener)), m_wake(std::move(wake)),
-      m_thread([this] { run(); }) {}
+void DescriptorServer::retire(DescriptorServer* server) {
+    std::unique_ptr<DescriptorServer> owned(server);
+    const std::string portName = owned->m_portName;
+    owned.reset(); // the thread ends and the socket's name is free again
+    Servers& all = servers();
+    {
+        std::lock_guard lock(all.mutex);
+        all.byPort.erase(portName);
+    }
+    all.retired.notify_all();
+}
+
+DescriptorServer::DescriptorServer(Key, std::string portName, std::unique_ptr<PortShare> share,
+                                   UniqueFd listener, UniqueFd wake)
+    : m_portName(std::move(portName)), m_share(std::move(share)), m_listener(std::move(listener)),
+      m_wake(std::move(wake)), m_thread([this] { run(); }) {}
 
 DescriptorServer::~DescriptorServer() {
     signalWake(m_wake.get());

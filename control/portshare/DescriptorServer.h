@@ -39,12 +39,16 @@ private:
     };
 
 public:
-    DescriptorServer(Key, std::unique_ptr<PortShare> share, UniqueFd listener, UniqueFd wake);
+    DescriptorServer(Key, std::string portName, std::unique_ptr<PortShare> share, UniqueFd listener,
+                     UniqueFd wake);
 
 private:
+    // The last user let go: stops the server, then takes it out of the process's servers.
+    static void retire(DescriptorServer* server);
     void run();
     void answer(int connection);
 
+    std::string m_portName;
     std::unique_ptr<PortShare> m_share; // an observer: the record the answers follow
     UniqueFd m_listener;
     UniqueFd m_wake;
