@@ -191,6 +191,9 @@ bool CommPort::applySettings() {
         return false;
     }
     NamedMutexGuard guard = lockPort();
+    // The device is shared: another sharer's last frame (a broadcast awaits no reply) may
+    // still be leaving. Neither new settings nor the purge may cut it.
+    std::this_thread::sleep_until(m_share->lineActivity().lastActivity());
     if (m_device.applyLineSettings(m_settings) != DeviceError::None) {
         return false;
     }

@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/eventfd.h>
 #include <thread>
@@ -362,6 +363,22 @@ TEST_F(PtyPort, ReadsEndAtTheDeadlineOrWhenCancelled) {
     EXPECT_EQ(port->writeAll({}, in(1s)).status, IoStatus::Failed);
     const Bytes tooLong(CommPort::kWriteLimit + 1);
     EXPECT_EQ(port->writeAll(tooLong, in(1s)).status, IoStatus::Failed);
+}
+
+// A guest's first transaction applies its settings to the shared device and purges it; a
+// frame another sharer has just written (a broadcast: nobody waits for a reply) is still
+// leaving and must reach the line whole. At 9600 baud its eight bytes take 9.2 ms.
+TEST_F(PtyPort, ApplyingSettingsWaitsForAnotherSharersFrameToLeave) {
+    auto owner = makePort("9600,E,8,1");
+    ASSERT_TRUE(owner->open());
+    auto guest = makePort("9600,E,8,1");
+    ASSERT_TRUE(guest->attach());
+    auto far = std::async(std::launch::async, [&] { return receive(kFrameA.size()); });
+    const auto before = Clock::now();
+    ASSERT_TRUE(send(*owner, kFrameA));
+    ASSERT_TRUE(guest->applySettings());
+    EXPECT_GE(Clock::now() - before, wireCharacterTime(guest->settings()) * 8);
+    EXPECT_EQ(far.get(), kFrameA);
 }
 
 TEST_F(PtyPort, LineSilenceIsSharedAndKept) {
