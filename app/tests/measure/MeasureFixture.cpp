@@ -8,13 +8,15 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <unistd.h>
 
 namespace torvik::screens::testing {
 
 namespace {
 
-// 38400 8E1 on COM5; short intervals so rounds take tens of milliseconds; saving names
-// DLC_001.csv onwards in the Data folder; rows 1 to 4 registered and ticked.
+// 38400 8E1 (on the fixture's port, COM5 here); short intervals so rounds take tens of
+// milliseconds; saving names DLC_001.csv onwards in the Data folder; rows 1 to 4 registered and
+// ticked.
 QByteArray benchSettings() {
     return "[SERIALNO]\n1=1001\n2=1002\n3=1003\n4=1004\n"
            "[SLAVEADDRESS]\n1=1\n2=2\n3=3\n4=4\n"
@@ -25,14 +27,29 @@ QByteArray benchSettings() {
            "[TAB1]\n1=True\n2=True\n3=True\n4=True\n9=False\n10=False\n11=False\n12=False\n";
 }
 
+// A port number whose shared objects no other process has now: the objects are named after the
+// port and machine-wide, and benches of other runs on the machine may use their own COM5.
+int freePortNumber() {
+    const int first = 33 + static_cast<int>(::getpid() % 200);
+    for (int n = first; n < first + 200; ++n) {
+        const int number = 33 + (n - 33) % 223; // COM33 to COM255, clear of real ports
+        if (!QFile::exists(QStringLiteral("/dev/shm/MXFMCOM%1TAVRIN").arg(number)))
+            return number;
+    }
+    return first;
+}
+
 } // namespace
 
-MeasureFixture::MeasureFixture(std::vector<std::string> simArgs,
-                               const ScreenFixture::Overrides& overrides, std::int16_t variant)
-    : m_sim(std::make_unique<dlcsim::test::Simulator>(std::move(simArgs))),
+MeasureFixture::MeasureFixture(std::vector<std::string> simArgs, ScreenFixture::Overrides overrides,
+                               std::int16_t variant)
+    : m_port(freePortNumber()),
+      m_sim(std::make_unique<dlcsim::test::Simulator>(
+          std::move(simArgs), dlcsim::test::Placement{"", "COM" + std::to_string(m_port), ""})),
       m_savedPorts(qgetenv("TAVRIN_PORTS")) {
     const std::string link = m_sim->link();
     qputenv("TAVRIN_PORTS", QByteArray::fromStdString(link.substr(0, link.rfind('/'))));
+    overrides.try_emplace(QStringLiteral("SETTINGS/Comport"), QString::number(m_port));
     m_screens = std::make_unique<ScreenFixture>(variant, benchSettings(), overrides);
 }
 

@@ -1,5 +1,6 @@
-// A measurement bench for the tests: dlcsim on a pseudo-terminal linked as COM5, a program
-// folder whose settings point at it with four cells registered, and the main screen.
+// A measurement bench for the tests: dlcsim on a pseudo-terminal linked under a port name no
+// other process uses at the moment (COM33 to COM255), a program folder whose settings point
+// at it with four cells registered, and the main screen.
 #pragma once
 
 #include "Child.h"
@@ -21,7 +22,7 @@ class MeasureFixture {
 public:
     // `simArgs` go to dlcsim after its link and log; `overrides` over the bench's settings;
     // `variant` the program variant (2: eight cells).
-    MeasureFixture(std::vector<std::string> simArgs, const ScreenFixture::Overrides& overrides = {},
+    MeasureFixture(std::vector<std::string> simArgs, ScreenFixture::Overrides overrides = {},
                    std::int16_t variant = 0);
     ~MeasureFixture();
 
@@ -51,7 +52,11 @@ public:
     // Lines of a text file in the program folder (relative path).
     QStringList fileLines(const QString& relative) const;
 
+    // The port's number: COM<number> in the ports folder and the settings' Comport.
+    int portNumber() const { return m_port; }
+
 private:
+    int m_port;
     std::unique_ptr<dlcsim::test::Simulator> m_sim;
     QByteArray m_savedPorts;
     std::unique_ptr<ScreenFixture> m_screens;
