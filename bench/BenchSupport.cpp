@@ -85,6 +85,7 @@ LineUse lineUseInLog(const std::string& path, const LineSpec& line) {
         if (!(fields >> first >> last >> direction)) {
             continue;
         }
+        const bool reply = direction == "tx";
         const std::size_t open = text.find(" | ");
         const std::size_t close = text.rfind(" | ");
         long bytes = 0;
@@ -99,12 +100,15 @@ LineUse lineUseInLog(const std::string& path, const LineSpec& line) {
             if (use.smallestGapMs < 0 || gap * 1000 < use.smallestGapMs) {
                 use.smallestGapMs = gap * 1000;
             }
-            use.lineSeconds += std::min(gap, silence);
+            // The slave's turnaround is the slave's: it counts as it was. The master's silence
+            // counts up to what the line needs.
+            use.lineSeconds += reply ? gap : std::min(gap, silence);
         }
-        use.lineSeconds += static_cast<double>(bytes) * character;
+        // Likewise a reply takes the time the slave took; a request what the wire needs.
+        use.lineSeconds += reply ? last - first : static_cast<double>(bytes) * character;
         previousEnd = last;
         ++use.frames;
-        use.replies += direction == "tx" ? 1 : 0;
+        use.replies += reply ? 1 : 0;
     }
     if (use.frames > 0) {
         use.lineSeconds += silence; // after the last reply, before a next request could go

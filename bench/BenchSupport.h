@@ -54,9 +54,11 @@ struct LineUse {
     long frames = 0;
     long replies = 0;          // frames the simulator sent
     double smallestGapMs = -1; // between one frame's end and the next one's start
-    // The least time the frames need on the wire: every byte's character time, and every
-    // silence between frames up to the 3.5 characters the line rules ask for (a master that
-    // kept less is given what it kept, so no master can look faster than the wire).
+    // The least time the frames of the run needed on the line as the slave answered them:
+    // each request's bytes at the character time and the silence before it up to the 3.5
+    // characters the line rules ask for (a master that kept less is given what it kept, so
+    // that no master can look faster than the wire), and each reply with its turnaround as the
+    // slave sent it (a slave's delay is no master's doing).
     double lineSeconds = 0;
     // Transactions per second the frames of the run allow at most.
     double limitPerSecond() const {

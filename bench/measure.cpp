@@ -60,19 +60,20 @@ struct RoundsRun {
 constexpr double kCommSyncMs = 5;
 constexpr double kCommDataMs = 1;
 
-// The least time a round can take on the line with these settings: the synchronisation
-// broadcast with the wait the run keeps after it (CommSync + T(8), or the broadcast's own
-// characters and silence if the line needs longer), then per cell the request, the
-// turnaround, the reply and the silence after it (or the run's wait after a send, poll
-// interval + T(8), if that were longer). 8E1: 11 bits a character; the silence is 3.5
-// characters, 1.75 ms above 19200 baud. A read is 8 bytes, its reply 9.
+// The least time a round can take on the line with these settings, from one round's last
+// reply to the next one's: the synchronisation broadcast between a silence before it and one
+// after it (3.5 characters each, 1.75 ms above 19200 baud), or the wait the run keeps after
+// sending it (CommSync + T(8)) if that is longer; then per cell the request, the turnaround
+// and the reply, with a silence between one cell's reply and the next cell's request. (The
+// run's wait after each poll, CommData + T(8), is always the shorter.) 8E1: 11 bits a
+// character; a read is 8 bytes, its reply 9.
 double lineBoundRoundMs(const RoundsRun& run) {
     const double character = 11.0 / run.baud * 1000;
     const double silence = run.baud > 19200 ? 1.75 : 3.5 * character;
     const double t8 = torvik::comm::lineTimeMs(run.baud, 8);
-    const double sync = std::max(kCommSyncMs + t8, 8 * character + silence);
-    const double poll = std::max(kCommDataMs + t8, 17 * character + 2 * silence);
-    return sync + run.cells * poll;
+    const double sync = std::max(kCommSyncMs + t8, silence + 8 * character + silence);
+    const double exchange = std::max(kCommDataMs + t8, 17 * character + silence);
+    return sync + run.cells * exchange + (run.cells - 1) * silence;
 }
 
 ScreenFixture::Overrides roundsSettings(const RoundsRun& run) {

@@ -42,8 +42,9 @@ END {
   if (median["libmodbus"] > 0) printf "control median: %.1f %% of libmodbus'"'"'s (goal: at most 115 %%)\n", pct(median["control"], median["libmodbus"])
 
   printf "\nThroughput: back-to-back reads against dlcsim --line-timing 8E1, %s s each; the limit is what\n", seconds
-  printf "the wire allows for the frames of that very run (their bytes at 11 bits, 3.5 characters of\n"
-  printf "silence between frames, 1.75 ms above 19200 baud, or less where the master kept less)\n"
+  printf "the line allows for the frames of that very run: each request at 11 bits a byte after 3.5\n"
+  printf "characters of silence (1.75 ms above 19200 baud, or less where the master kept less), each\n"
+  printf "reply and its turnaround as the simulated slave sent them\n"
   printf "%-10s %7s %9s %9s %9s %11s %7s %9s %10s\n", "master", "baud", "tx/s", "limit/s", "of limit", "min gap ms", "frames", "failures", "CPU us/tx"
   for (i = 1; i <= m; i++) { split(tp[i], f, " "); printf "%-10s %7d %9.1f %9.1f %8.1f %% %11.3f %7d %9d %10.1f\n", f[2], f[3], f[4], f[5], pct(f[4], f[5]), f[6], f[7], f[8], f[9] }
   printf "(goal for the control: at least 97 %% of the limit at every rate, no gap under the silence:\n"
@@ -56,8 +57,9 @@ END {
   printf "(goal: 8 ports at least 7.6 times one port)\n"
 
   printf "\nMeasurement run through the main screen, dlcsim --line-timing 8E1, CommData 1 ms, CommSync 5 ms,\n"
-  printf "%s s each from the second round on. The line-bound round: the sync broadcast and the wait after it\n", measure
-  printf "(CommSync + T(8)), then per cell request, turnaround, reply and silence\n"
+  printf "%s s each from the second round on. The line-bound round: the sync broadcast between two silences\n", measure
+  printf "or the wait after it (CommSync + T(8)) if longer, then per cell request, turnaround and reply with a\n"
+  printf "silence between cells\n"
   printf "%7s %6s %7s %9s %12s %12s %10s %12s %7s %7s\n", "baud", "cells", "saving", "rounds/s", "line-bound/s", "of bound", "CPU % core", "CPU ms/round", "errors", "vs off"
   for (i = 1; i <= r; i++) {
     split(runs[i], f, " ")
