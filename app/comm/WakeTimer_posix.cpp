@@ -26,12 +26,12 @@ void WakeTimer::arm(std::chrono::steady_clock::time_point at) {
     // steady_clock is CLOCK_MONOTONIC, the timer's clock: the instant is absolute.
     const auto ns =
         std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
-    itimerspec spec{};
-    spec.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
-    spec.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
-    if (spec.it_value.tv_sec == 0 && spec.it_value.tv_nsec == 0)
-        spec.it_value.tv_nsec = 1; // zero would disarm it
-    m_armed = ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &spec, nullptr) == 0;
+    itimerspec when{};
+    when.it_value.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    when.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0)
+        when.it_value.tv_nsec = 1; // zero would disarm it
+    m_armed = ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &when, nullptr) == 0;
 }
 
 void WakeTimer::fired() {
