@@ -26,12 +26,19 @@ void NotifyQueue::detach(NotifyHandle handle) {
 }
 
 void NotifyQueue::post(NotifyHandle target, NotifyCode code, std::int32_t value) {
-    std::lock_guard lock(m_mutex);
-    // Only the first of a batch signals: the host pumps everything pending at once.
-    if (m_pending.empty()) {
+    bool first = false;
+    {
+        std::lock_guard lock(m_mutex);
+        // Only the first of a batch signals: the host pumps everything pending at once.
+        first = m_pending.empty();
+        m_pending.push_back({target, code, value});
+    }
+    // After the lock: the host wakes to pump at once instead of waiting for this thread to let
+    // go of it. A pump between the push and the signal takes the post already; the signal then
+    // only wakes the host once more to find nothing.
+    if (first) {
         m_event.signal();
     }
-    m_pending.push_back({target, code, value});
 }
 
 std::size_t NotifyQueue::pump() {
