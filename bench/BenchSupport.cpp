@@ -110,9 +110,8 @@ LineUse lineUseInLog(const std::string& path, const LineSpec& line) {
         ++use.frames;
         use.replies += reply ? 1 : 0;
     }
-    if (use.frames > 0) {
-        use.lineSeconds += silence; // after the last reply, before a next request could go
-    }
+    // No silence after the last reply: the run's clock stops at it, and a limit that counted one
+    // could be beaten by a master that skipped every other silence.
     return use;
 }
 
