@@ -47,19 +47,28 @@ void BenchControl::onEvent(automation::DispId id, std::span<const automation::Va
     }
 }
 
-bool BenchControl::refresh() {
+bool BenchControl::start() {
     m_completed = false;
     automation::Variant ignored;
-    if (!m_control->invoke(dispid::AsyncRefresh, automation::InvokeKind::Method, {}, ignored)) {
+    return static_cast<bool>(
+        m_control->invoke(dispid::AsyncRefresh, automation::InvokeKind::Method, {}, ignored));
+}
+
+void BenchControl::waitAndPump() {
+    const std::shared_ptr<NotifyQueue> queue = NotifyQueue::forCurrentThread();
+    pollfd p{queue->fd(), POLLIN, 0};
+    if (::poll(&p, 1, -1) >= 0 || errno == EINTR) {
+        queue->pump();
+    }
+}
+
+bool BenchControl::refresh() {
+    if (!start()) {
         return false;
     }
     while (!m_completed) {
         // The reply timer bounds every transaction: the completion always comes.
-        pollfd p{m_queue->fd(), POLLIN, 0};
-        if (::poll(&p, 1, -1) < 0 && errno != EINTR) {
-            return false;
-        }
-        m_queue->pump();
+        waitAndPump();
     }
     return m_result == 0;
 }

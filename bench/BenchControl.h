@@ -23,6 +23,14 @@ public:
     // true when it completed with Result 0.
     bool refresh();
 
+    // AsyncRefresh alone (false when refused); the Complete comes through the thread's queue,
+    // which whoever drives several controls at once pumps (waitAndPump).
+    bool start();
+    bool completed() const { return m_completed; }
+    bool succeeded() const { return m_completed && m_result == 0; }
+    // Sleeps until a notification is posted to this thread's queue, then delivers it.
+    static void waitAndPump();
+
 private:
     void onEvent(automation::DispId id, std::span<const automation::Variant> args) override;
 

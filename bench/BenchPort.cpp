@@ -23,7 +23,9 @@ BenchPorts::BenchPorts() {
 
 BenchPorts::~BenchPorts() {
     std::error_code ignored;
-    std::filesystem::remove_all(m_folder, ignored);
+    if (std::getenv("BENCH_KEEP_LOGS") == nullptr) {
+        std::filesystem::remove_all(m_folder, ignored);
+    }
 }
 
 } // namespace tavrin::bench

@@ -62,35 +62,57 @@ void printLatency(const std::string& who, const RoundTrips& trips, double cpuSec
     std::fflush(stdout);
 }
 
-void printThroughput(const std::string& who, double perSecond, double smallestGapMs, long frames,
-                     int failures) {
-    std::printf("throughput %s %.1f %.3f %ld %d\n", who.c_str(), perSecond, smallestGapMs, frames,
-                failures);
+void printThroughput(const std::string& who, const LineSpec& line, double perSecond,
+                     const LineUse& use, int failures, double cpuMicrosPerTransaction) {
+    std::printf("throughput %s %d %.1f %.1f %.3f %ld %d %.1f\n", who.c_str(), line.baud, perSecond,
+                use.limitPerSecond(), use.smallestGapMs, use.frames, failures,
+                cpuMicrosPerTransaction);
     std::fflush(stdout);
 }
 
-Gaps gapsInLog(const std::string& path) {
-    // Each line: "<first byte s> <last byte s> rx|tx | bytes | verdict".
+LineUse lineUseInLog(const std::string& path, const LineSpec& line) {
+    // Each line: "<first character's start s> <last character's end s> rx|tx | bytes | verdict".
     std::ifstream in(path);
-    Gaps gaps;
-    double previousLast = -1;
-    for (std::string line; std::getline(in, line);) {
-        std::istringstream fields(line);
+    LineUse use;
+    const double character = line.characterSeconds();
+    const double silence = line.silenceSeconds();
+    double previousEnd = -1;
+    for (std::string text; std::getline(in, text);) {
+        std::istringstream fields(text);
         double first = 0;
         double last = 0;
-        if (!(fields >> first >> last)) {
+        std::string direction;
+        if (!(fields >> first >> last >> direction)) {
             continue;
         }
-        if (previousLast >= 0) {
-            const double gapMs = (first - previousLast) * 1000.0;
-            if (gaps.smallestMs < 0 || gapMs < gaps.smallestMs) {
-                gaps.smallestMs = gapMs;
+        const bool reply = direction == "tx";
+        const std::size_t open = text.find(" | ");
+        const std::size_t close = text.rfind(" | ");
+        long bytes = 0;
+        if (open != std::string::npos && close > open) {
+            std::istringstream hex(text.substr(open + 3, close - open - 3));
+            for (std::string b; hex >> b;) {
+                ++bytes;
             }
         }
-        previousLast = last;
-        ++gaps.frames;
+        if (previousEnd >= 0) {
+            const double gap = std::max(0.0, first - previousEnd);
+            if (use.smallestGapMs < 0 || gap * 1000 < use.smallestGapMs) {
+                use.smallestGapMs = gap * 1000;
+            }
+            // The slave's turnaround is the slave's: it counts as it was. The master's silence
+            // counts up to what the line needs.
+            use.lineSeconds += reply ? gap : std::min(gap, silence);
+        }
+        // Likewise a reply takes the time the slave took; a request what the wire needs.
+        use.lineSeconds += reply ? last - first : static_cast<double>(bytes) * character;
+        previousEnd = last;
+        ++use.frames;
+        use.replies += reply ? 1 : 0;
     }
-    return gaps;
+    // No silence after the last reply: the run's clock stops at it, and a limit that counted one
+    // could be beaten by a master that skipped every other silence.
+    return use;
 }
 
 } // namespace tavrin::bench

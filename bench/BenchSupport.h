@@ -39,17 +39,38 @@ struct RoundTrips {
 // One result line: "latency <who> <median us> <p99 us> <cpu us per transaction> <failures>".
 void printLatency(const std::string& who, const RoundTrips& trips, double cpuSeconds, int failures);
 
-// One result line: "throughput <who> <transactions/s> <smallest gap ms> <frames> <failures>".
-void printThroughput(const std::string& who, double perSecond, double smallestGapMs, long frames,
-                     int failures);
-
-// The smallest time between the last byte of one frame and the first of the next in a dlcsim
-// frame log, in ms (negative when the log has fewer than two frames), and the frame count.
-struct Gaps {
-    double smallestMs = -1;
-    long frames = 0;
+// The line a run used: the rate and the bits of one character (11 for 8E1).
+struct LineSpec {
+    int baud = 38400;
+    int bitsPerCharacter = 11;
+    double characterSeconds() const { return bitsPerCharacter / static_cast<double>(baud); }
+    // 3.5 characters, fixed at 1.75 ms above 19200 baud.
+    double silenceSeconds() const { return baud > 19200 ? 1.75e-3 : 3.5 * characterSeconds(); }
+    std::string settings() const { return std::to_string(baud) + ",E,8,1"; }
 };
-Gaps gapsInLog(const std::string& path);
+
+// What a dlcsim frame log (with --line-timing: line times) says a run used of the line.
+struct LineUse {
+    long frames = 0;
+    long replies = 0;          // frames the simulator sent
+    double smallestGapMs = -1; // between one frame's end and the next one's start
+    // The least time the frames of the run needed on the line as the slave answered them:
+    // each request's bytes at the character time and the silence before it up to the 3.5
+    // characters the line rules ask for (a master that kept less is given what it kept, so
+    // that no master can look faster than the wire), and each reply with its turnaround as the
+    // slave sent it (a slave's delay is no master's doing).
+    double lineSeconds = 0;
+    // Transactions per second the frames of the run allow at most.
+    double limitPerSecond() const {
+        return lineSeconds > 0 ? static_cast<double>(replies) / lineSeconds : 0;
+    }
+};
+LineUse lineUseInLog(const std::string& path, const LineSpec& line);
+
+// One result line: "throughput <who> <baud> <tx/s> <limit tx/s> <smallest gap ms> <frames>
+// <failures> <cpu us per transaction>".
+void printThroughput(const std::string& who, const LineSpec& line, double perSecond,
+                     const LineUse& use, int failures, double cpuMicrosPerTransaction);
 
 } // namespace tavrin::bench
 

@@ -1,9 +1,10 @@
-// The measurement run through the real main screen against dlcsim with line timing at 38400
-// baud. "rounds SECONDS": rounds per second beside the rate the pacing allows, and the
-// program's CPU use. "soak ROUNDS" (default 50000): saving on with 1 % of replies dropped;
-// every round must be one record, the numbered files must hold each exactly once, and the
-// resident memory must stay flat. "trend SECONDS": eight cells with the trend window closed
-// and open.
+// The measurement run through the real main screen against dlcsim timing a real 8E1 line.
+// "rounds SECONDS [BAUD [CELLS]]": for 1, 4 and 8 cells (8 in the -ORB variant) at 9600, 38400 and
+// 115200 baud, saving off and on, rounds per second beside the line-bound round rate of the same
+// settings, and the program's CPU use. "soak ROUNDS" (default 50000): saving on with 1 % of
+// replies dropped; every round must be one record, the numbered files must hold each exactly
+// once, and the resident memory must stay flat.
+// "trend SECONDS": eight cells with the trend window closed and open.
 #include "MeasureFixture.h"
 #include "comm/Pacing.h"
 #include "screens/frmComm.h"
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
@@ -49,46 +51,112 @@ int countSyncs(const QStringList& frames) {
     return n;
 }
 
-int rounds(double seconds) {
-    // CommData 1 ms, CommSync 5 ms: a round is the sync wait, then four polls each followed by
-    // the poll interval plus T(8); the loop's own three 1 ms steps per poll come on top.
-    MeasureFixture f({"--line-timing"}, {{"SETTINGS/CommData", "1"}, {"SETTINGS/TimeOut", "100"}});
+// The settings of a rounds run: CommData 1 ms (the bench's unit is ms), CommSync 5 ms,
+// TimeOut 100 ms; `cells` registered, ticked and simulated.
+struct RoundsRun {
+    int baud;
+    int cells;
+    bool saving;
+};
+
+constexpr double kCommSyncMs = 5;
+constexpr double kCommDataMs = 1;
+
+// The least time a round can take on the line with these settings, from one round's last
+// reply to the next one's: the synchronisation broadcast between a silence before it and one
+// after it (3.5 characters each, 1.75 ms above 19200 baud), or the wait the run keeps after
+// sending it (CommSync + T(8)) if that is longer; then per cell the request, the turnaround
+// and the reply, with a silence between one cell's reply and the next cell's request. (The
+// run's wait after each poll, CommData + T(8), is always the shorter.) 8E1: 11 bits a
+// character; a read is 8 bytes, its reply 9.
+double lineBoundRoundMs(const RoundsRun& run) {
+    const double character = 11.0 / run.baud * 1000;
+    const double silence = run.baud > 19200 ? 1.75 : 3.5 * character;
+    const double t8 = torvik::comm::lineTimeMs(run.baud, 8);
+    const double sync = std::max(kCommSyncMs + t8, silence + 8 * character + silence);
+    const double exchange = std::max(kCommDataMs + t8, 17 * character + silence);
+    return sync + run.cells * exchange + (run.cells - 1) * silence;
+}
+
+ScreenFixture::Overrides roundsSettings(const RoundsRun& run) {
+    ScreenFixture::Overrides o{{"SETTINGS/CommData", "1"},
+                               {"SETTINGS/TimeOut", "100"},
+                               {"SETTINGS/Baudrate", QString::number(run.baud)}};
+    for (int k = 1; k <= 8; ++k) {
+        const QString n = QString::number(k);
+        o[QStringLiteral("SERIALNO/") + n] = k <= run.cells ? QString::number(1000 + k) : "0";
+        o[QStringLiteral("SLAVEADDRESS/") + n] = n;
+        o[QStringLiteral("TAB1/") + n] = k <= run.cells ? "True" : "False";
+    }
+    return o;
+}
+
+int rounds(const RoundsRun& run, double seconds) {
+    std::string serials;
+    for (int k = 1; k <= run.cells; ++k)
+        serials += (k > 1 ? "," : "") + std::to_string(1000 + k);
+    MeasureFixture f({"--line-timing", "--baud", std::to_string(run.baud), "--cells",
+                      std::to_string(run.cells), "--serials", serials},
+                     roundsSettings(run), run.cells > 4 ? 2 : 0);
     if (!f.simulatorReady())
         return 1;
-    const double t8 = torvik::comm::lineTimeMs(38400, 8);
-    const double paced = 5 + t8 + 4 * (1 + t8);
-    const double withSteps = paced + 4 * 3;
     f.screen();
+    auto* ok = f.find<QLineEdit>(QStringLiteral("txtOK"));
+    QPushButton* save = f.button("cmdSave");
+    // Measured from the second round on: the assignment pass is no round, and with saving on
+    // the save button is pressed as the first round's replies come in.
+    int seen = 0;
+    int okAtBegin = 0;
     std::chrono::steady_clock::time_point begin;
     double cpuBegin = 0;
-    bool started = false;
-    auto* ok = f.find<QLineEdit>(QStringLiteral("txtOK"));
-    int okAtBegin = 0;
+    bool measuring = false;
     f.runUntil(
         [&] {
-            if (!started) { // measure from the first reply on: the assignment pass is not a round
-                started = true;
+            ++seen;
+            if (seen == 1 && run.saving)
+                QTimer::singleShot(0, save, [save] { save->click(); });
+            if (!measuring && seen > run.cells) {
+                measuring = true;
                 begin = std::chrono::steady_clock::now();
                 cpuBegin = cpuSeconds();
                 okAtBegin = ok->text().toInt();
             }
-            return std::chrono::steady_clock::now() - begin >
-                   std::chrono::duration<double>(seconds);
+            return measuring && std::chrono::steady_clock::now() - begin >
+                                    std::chrono::duration<double>(seconds);
         },
-        static_cast<int>(seconds * 1000) + 30000);
+        static_cast<int>(seconds * 1000) + 60000);
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     const double cpu = cpuSeconds() - cpuBegin;
-    const double polls = ok->text().toInt() - okAtBegin;
-    const double achieved = polls / 4 / elapsed;
-    std::printf("rounds %.1f s: %.2f rounds/s achieved; pacing allows %.2f/s (%.2f ms a round), "
-                "%.2f/s with the loop's 1 ms steps; %.1f %% of the pacing; CPU %.1f %% of one "
-                "core; %d sync frames; errors %s\n",
-                elapsed, achieved, 1000 / paced, paced, 1000 / withSteps,
-                achieved / (1000 / paced) * 100, cpu / elapsed * 100,
-                countSyncs(f.receivedFrames()),
-                qPrintable(f.find<QLineEdit>(QStringLiteral("txtError"))->text()));
+    const double achieved = (ok->text().toInt() - okAtBegin) / double(run.cells) / elapsed;
+    // "measure <baud> <cells> <saving> <rounds/s> <line-bound rounds/s> <cpu % of one core>
+    //  <cpu ms a round> <errors> <sync frames>"
+    std::printf("measure %d %d %d %.2f %.2f %.1f %.3f %s %d\n", run.baud, run.cells,
+                run.saving ? 1 : 0, achieved, 1000 / lineBoundRoundMs(run), cpu / elapsed * 100,
+                achieved > 0 ? cpu * 1000 / (achieved * elapsed) : 0,
+                qPrintable(f.find<QLineEdit>(QStringLiteral("txtError"))->text()),
+                countSyncs(f.receivedFrames()));
+    std::fflush(stdout);
+    if (qEnvironmentVariableIsSet("BENCH_MEASURE_LOG")) {
+        std::fprintf(stderr, "%s", f.simulator().log().c_str());
+        for (const QString& m : f.screens().messages)
+            std::fprintf(stderr, "message: %s\n", qPrintable(m));
+    }
     return 0;
+}
+
+// `baud`, `cells`: 0 for all of 9600/38400/115200 and 1/4/8.
+int rounds(double seconds, int onlyBaud, int onlyCells) {
+    int failed = 0;
+    for (int baud : {9600, 38400, 115200}) {
+        for (int cells : {1, 4, 8}) {
+            if ((onlyBaud != 0 && baud != onlyBaud) || (onlyCells != 0 && cells != onlyCells))
+                continue;
+            for (bool saving : {false, true})
+                failed += rounds(RoundsRun{baud, cells, saving}, seconds);
+        }
+    }
+    return failed == 0 ? 0 : 1;
 }
 
 int soak(int target) {
@@ -98,7 +166,11 @@ int soak(int target) {
         return 1;
     f.screen();
     const long rssBegin = residentKiB();
-    long rssMid = 0;
+    // Taken from inside the run, after the 1,000th round and after the last: the records are
+    // read back only once the run is over, so that their reading does not count.
+    constexpr int kEarlyRounds = 1000;
+    long rssEarly = 0;
+    long rssEnd = 0;
     auto* ok = f.find<QLineEdit>(QStringLiteral("txtOK"));
     QTimer::singleShot(0, f.button("cmdStart"), [&] {
         QTimer::singleShot(20, f.button("cmdSave"), [&] { f.button("cmdSave")->click(); });
@@ -107,9 +179,12 @@ int soak(int target) {
     f.runUntil(
         [&] {
             const int polls = ok->text().toInt();
-            if (rssMid == 0 && polls >= target * 2)
-                rssMid = residentKiB();
-            return polls >= target * 4;
+            if (rssEarly == 0 && polls >= std::min(kEarlyRounds, target) * 4)
+                rssEarly = residentKiB();
+            if (polls < target * 4)
+                return false;
+            rssEnd = rssEnd == 0 ? residentKiB() : rssEnd;
+            return true;
         },
         24 * 3600 * 1000);
     const double elapsed =
@@ -126,11 +201,16 @@ int soak(int target) {
     }
     std::printf("soak %d rounds in %.0f s: %lld polls, %s errors (1 %% dropped); %lld files "
                 "(%lld hand-overs at the limit), %d records, %lld distinct; resident memory "
-                "%ld KiB at start, %ld KiB half way, %ld KiB at the end\n",
+                "%ld KiB at start, %ld KiB after %d rounds, %ld KiB after %d rounds: %+.2f %% "
+                "(goal: within 2 %%)\n",
                 target, elapsed, ok->text().toLongLong(),
                 qPrintable(f.find<QLineEdit>(QStringLiteral("txtError"))->text()),
                 static_cast<long long>(files.size()), static_cast<long long>(files.size() - 1),
-                records, static_cast<long long>(stamps.size()), rssBegin, rssMid, residentKiB());
+                records, static_cast<long long>(stamps.size()), rssBegin, rssEarly,
+                std::min(kEarlyRounds, target), rssEnd, target,
+                rssEarly > 0
+                    ? 100.0 * static_cast<double>(rssEnd - rssEarly) / static_cast<double>(rssEarly)
+                    : 0.0);
     return 0;
 }
 
@@ -185,11 +265,13 @@ int trendRounds(double seconds) {
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("QT_LOGGING_RULES", "*.debug=false"); // the run's poll traces
     QApplication app(argc, argv);
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("rounds");
     if (mode == QLatin1String("trend"))
         return trendRounds(argc > 2 ? std::atof(argv[2]) : 10.0);
     if (mode == QLatin1String("soak"))
         return soak(argc > 2 ? std::atoi(argv[2]) : 50000);
-    return rounds(argc > 2 ? std::atof(argv[2]) : 10.0);
+    return rounds(argc > 2 ? std::atof(argv[2]) : 10.0, argc > 3 ? std::atoi(argv[3]) : 0,
+                  argc > 4 ? std::atoi(argv[4]) : 0);
 }

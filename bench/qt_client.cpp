@@ -1,13 +1,14 @@
 // Qt's Modbus RTU client as a peer in the latency and throughput runs, on the same kind of
 // slave as ours: a libmodbus slave on a pseudo-terminal, or dlcsim timing a real line.
 //   bench_qt latency [transactions]
-//   bench_qt throughput [seconds]
+//   bench_qt throughput [seconds [baud...]]
 #include "BenchPort.h"
 #include "BenchSupport.h"
 #include "Child.h"
 #include "LibmodbusSlave.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QModbusDataUnit>
 #include <QModbusReply>
 #include <QModbusRtuSerialClient>
@@ -28,13 +29,12 @@ using namespace tavrin::bench;
 // Sends one read after another; `gap` between a reply and the next request (zero: at once).
 class Reader {
 public:
-    Reader(const std::string& path, int count, double seconds, std::chrono::microseconds gap,
-           std::function<void(Reader&)> finished)
+    Reader(const std::string& path, int baud, int count, double seconds,
+           std::chrono::microseconds gap, std::function<void(Reader&)> finished)
         : m_count(count), m_gap(gap), m_done(std::move(finished)) {
         m_client.setConnectionParameter(QModbusDevice::SerialPortNameParameter,
                                         QVariant(QString::fromStdString(path)));
-        m_client.setConnectionParameter(QModbusDevice::SerialBaudRateParameter,
-                                        QVariant(QSerialPort::Baud38400));
+        m_client.setConnectionParameter(QModbusDevice::SerialBaudRateParameter, QVariant(baud));
         m_client.setConnectionParameter(QModbusDevice::SerialParityParameter,
                                         QVariant(QSerialPort::EvenParity));
         m_client.setConnectionParameter(QModbusDevice::SerialDataBitsParameter,
@@ -62,6 +62,7 @@ public:
     long done = 0;
     double cpuSeconds = 0;
     double wallSeconds = 0;
+    bool over = false;
 
 private:
     void next() {
@@ -70,6 +71,7 @@ private:
             cpuSeconds = threadCpu().total() - m_cpuStart.total();
             wallSeconds = std::chrono::duration<double>(Clock::now() - m_wallStart).count();
             m_client.disconnectDevice();
+            over = true;
             m_done(*this);
             return;
         }
@@ -120,7 +122,7 @@ int main(int argc, char** argv) {
         tavrin::test::LibmodbusSlave slave(ports.path(1), 1);
         slave.map().tab_input_registers[0] = 0x42C8;
         slave.start();
-        Reader reader(ports.path(1), count, 0, kQuietGap, [](Reader& r) {
+        Reader reader(ports.path(1), 38400, count, 0, kQuietGap, [](Reader& r) {
             printLatency("qt", r.trips, r.cpuSeconds, r.failures);
             QCoreApplication::quit();
         });
@@ -132,23 +134,38 @@ int main(int argc, char** argv) {
     }
 
     const double seconds = argc > 2 ? std::atof(argv[2]) : 5.0;
-    const std::string log = ports.folder() + "/qt.log";
-    dlcsim::test::Simulator sim({"--line-timing", "--baud", "38400", "--cells", "1"},
-                                {ports.folder(), ports.name(1), log});
-    if (!sim.ready()) {
-        std::fprintf(stderr, "dlcsim did not start\n");
-        return 1;
+    std::vector<int> bauds;
+    for (int i = 3; i < argc; ++i) {
+        bauds.push_back(std::atoi(argv[i]));
     }
-    Reader reader(sim.link(), 0, seconds, std::chrono::microseconds(0), [&](Reader& r) {
-        sim.stop(SIGTERM);
-        const Gaps gaps = gapsInLog(log);
-        printThroughput("qt", static_cast<double>(r.done) / r.wallSeconds, gaps.smallestMs,
-                        gaps.frames, r.failures);
-        QCoreApplication::quit();
-    });
-    if (!reader.start()) {
-        std::fprintf(stderr, "Qt client: cannot open %s\n", sim.link().c_str());
-        return 1;
+    if (bauds.empty()) {
+        bauds = {9600, 38400, 115200};
     }
-    return app.exec();
+    for (const int baud : bauds) {
+        const LineSpec line{baud};
+        const std::string log = ports.folder() + "/qt-" + std::to_string(baud) + ".log";
+        dlcsim::test::Simulator sim(
+            {"--line-timing", "--baud", std::to_string(baud), "--cells", "1"},
+            {ports.folder(), ports.name(1), log});
+        if (!sim.ready()) {
+            std::fprintf(stderr, "dlcsim did not start\n");
+            return 1;
+        }
+        QEventLoop loop;
+        Reader reader(sim.link(), baud, 0, seconds, std::chrono::microseconds(0), [&](Reader& r) {
+            sim.stop(SIGTERM);
+            printThroughput("qt", line, static_cast<double>(r.done) / r.wallSeconds,
+                            lineUseInLog(log, line), r.failures,
+                            r.done > 0 ? r.cpuSeconds * 1e6 / static_cast<double>(r.done) : 0);
+            loop.quit();
+        });
+        if (!reader.start()) {
+            std::fprintf(stderr, "Qt client: cannot open %s\n", sim.link().c_str());
+            return 1;
+        }
+        if (!reader.over) {
+            loop.exec();
+        }
+    }
+    return 0;
 }

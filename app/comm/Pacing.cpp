@@ -1,5 +1,7 @@
 #include "comm/Pacing.h"
 
+#include "comm/WakeTimer.h"
+
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
@@ -20,11 +22,13 @@ constexpr double kLongestWaitMs = 1e13;
 // Handles events until passed() or condition() holds. A single-shot timer at wakeAt bounds
 // each sleep, so the thread sleeps in the event dispatcher between events instead of
 // re-checking on a tick. The timer is re-armed only when it fired and the wait is not over
-// (the clock's millisecond had not turned yet).
+// (the clock's millisecond had not turned yet). The exact timer wakes at wakeAt itself; Qt's
+// would wake a whole millisecond after it was started at the earliest.
 template <typename Passed>
 bool pumpUntil(Passed passed, Clock::time_point wakeAt, const std::function<bool()>& condition) {
     QEventLoop loop;
-    QTimer wake;
+    WakeTimer exact;
+    QTimer wake; // where the platform gives no exact timer: whole milliseconds, one at least
     wake.setSingleShot(true);
     wake.setTimerType(Qt::PreciseTimer);
     for (;;) {
@@ -32,7 +36,10 @@ bool pumpUntil(Passed passed, Clock::time_point wakeAt, const std::function<bool
             return true;
         if (passed())
             return false;
-        if (!wake.isActive()) {
+        if (exact.valid()) {
+            if (!exact.armed())
+                exact.arm(wakeAt);
+        } else if (!wake.isActive()) {
             const auto remaining = std::chrono::ceil<milliseconds>(wakeAt - Clock::now());
             wake.start(std::max(remaining, milliseconds(1)));
         }
@@ -65,7 +72,7 @@ void pace(double durationMs) {
 }
 
 void sleepAndPump() {
-    const auto wakeAt = Clock::now() + milliseconds(1);
+    const auto wakeAt = std::chrono::floor<milliseconds>(Clock::now()) + milliseconds(1);
     pumpUntil([&] { return Clock::now() >= wakeAt; }, wakeAt, {});
 }
 

@@ -27,8 +27,10 @@ bool paceUntil(double durationMs, const std::function<bool()>& condition);
 // paceUntil without a condition.
 void pace(double durationMs);
 
-// One millisecond of sleep with events handled as they come: the step between two checks of
-// a polling loop.
+// A one-millisecond sleep on the millisecond tick, with events handled as they come: the step
+// between two checks of a polling loop. It ends when the tick has turned, as a sleep of one
+// tick does, so it lasts up to a millisecond and two steps together stay within the silence a
+// serial line keeps after a reply (1.75 ms).
 void sleepAndPump();
 
 } // namespace torvik::comm

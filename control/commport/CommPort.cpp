@@ -1,7 +1,9 @@
 #include "commport/CommPort.h"
 
 #include "commport/LineTiming.h"
+#include "commport/PortOptions.h"
 #include "commport/PortPath.h"
+#include "portshare/DescriptorServer.h"
 #include "portshare/HostMembership.h"
 #include "portshare/PortShare.h"
 #include "portshare/Process.h"
@@ -45,6 +47,11 @@ bool CommPort::setUpShare() {
     if (!m_share) {
         m_share = PortShare::setUp(m_name->text);
     }
+    // Ready before this sharer can be named owner, by open() or by a take-over. Without it the
+    // port still works here; only sharers in other processes cannot attach to this one.
+    if (m_share && !m_descriptors) {
+        m_descriptors = DescriptorServer::forPort(m_name->text);
+    }
     return m_share != nullptr;
 }
 
@@ -63,6 +70,7 @@ std::optional<std::string> CommPort::deviceWithShare() {
         close();
         return std::nullopt;
     }
+    m_options = readPortOptions(*m_name);
     return path;
 }
 
@@ -87,7 +95,6 @@ bool CommPort::open() {
             record.counter = 1;
             record.ownerHandle = static_cast<std::uint32_t>(m_device.handle());
             record.ownerPid = static_cast<std::uint32_t>(currentProcessId());
-            allowDescriptorSharing();
             access.write(record);
             // Still under the port lock: once the record names this owner, guests attach and
             // send, and a purge after unlocking could discard one of their frames.
@@ -118,8 +125,7 @@ bool CommPort::attach() {
         auto access = m_share->lockRecord();
         if (access.valid() && !access.isEmpty()) {
             const ShareRecord record = access.read();
-            UniqueFd fd = takeDescriptor(static_cast<std::int32_t>(record.ownerPid),
-                                         static_cast<std::int32_t>(record.ownerHandle));
+            UniqueFd fd = takeOwnersDescriptor(m_share->names(), record);
             ok = m_device.adopt(std::move(fd), *path) == DeviceError::None;
         }
     }
@@ -175,6 +181,8 @@ void CommPort::close() {
     } else {
         m_device.close();
     }
+    // Only now: until the record stopped naming this descriptor, a guest could ask for it.
+    m_descriptors.reset();
     m_share.reset();
 }
 
@@ -183,6 +191,9 @@ bool CommPort::applySettings() {
         return false;
     }
     NamedMutexGuard guard = lockPort();
+    // The device is shared: another sharer's last frame (a broadcast awaits no reply) may
+    // still be leaving. Neither new settings nor the purge may cut it.
+    std::this_thread::sleep_until(m_share->lineActivity().lastActivity());
     if (m_device.applyLineSettings(m_settings) != DeviceError::None) {
         return false;
     }
@@ -217,10 +228,13 @@ IoResult CommPort::writeAll(std::span<const std::byte> data, Clock::time_point d
     if (!guard.owns()) {
         return {IoStatus::Failed, 0};
     }
-    const auto limit = std::min(deadline, Clock::now() + m_timeouts.writeBound(data.size()));
+    const auto now = Clock::now();
+    const auto limit = std::min(deadline, now + m_timeouts.writeBound(data.size()));
+    // The bytes begin to leave now, or once whatever the line still carries has left.
+    const auto begin = std::max(now, m_share->lineActivity().lastActivity());
     const IoResult result = m_device.writeAll(data, limit, cancelFd);
     if (result.bytes > 0) {
-        noteLineBusy(m_device.outputPending());
+        noteLineBusy(begin, result.bytes);
     }
     return result;
 }
@@ -236,17 +250,25 @@ IoResult CommPort::readSome(std::span<std::byte> buffer, Clock::time_point deadl
     const auto limit = std::min(deadline, Clock::now() + m_timeouts.readBound(buffer.size()));
     const IoResult result = m_device.readSome(buffer, limit, cancelFd);
     if (result.bytes > 0) {
-        noteLineBusy(0);
+        // A reply (or an echo) follows what we sent: from here the line is quiet again. Where
+        // the far end answers before a wire could have carried the request (a slave on a
+        // pseudo-terminal), the request's expected end must not hold up the next one.
+        m_share->lineActivity().noteHeardAt(Clock::now());
     }
     return result;
 }
 
-void CommPort::noteLineBusy(std::size_t bytesStillToSend) {
-    // Bytes still in the driver's queue leave at the line's pace; the last of them ends the
-    // busy time.
-    const auto queued = characterTime(m_settings) * static_cast<std::int64_t>(bytesStillToSend);
-    m_share->lineActivity().noteBusyUntil(Clock::now() +
-                                          std::chrono::duration_cast<Clock::duration>(queued));
+void CommPort::noteLineBusy(Clock::time_point begin, std::size_t sent) {
+    // Written bytes leave at the line's pace: the last is not out before all of them have had
+    // their time from the first one's start, whatever the driver says (a pseudo-terminal's
+    // queue empties as soon as its far side reads, a USB adapter's as soon as the adapter has
+    // the bytes), nor while the driver still holds some of them.
+    const auto character = wireCharacterTime(m_settings);
+    const auto wire =
+        std::chrono::duration_cast<Clock::duration>(character * static_cast<std::int64_t>(sent));
+    const auto queued = std::chrono::duration_cast<Clock::duration>(
+        character * static_cast<std::int64_t>(m_device.outputPending()));
+    m_share->lineActivity().noteBusyUntil(std::max(begin + wire, Clock::now() + queued));
 }
 
 void CommPort::waitForLineSilence(double charTimes) {

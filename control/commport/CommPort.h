@@ -9,6 +9,7 @@
 
 #include "commport/CommSettings.h"
 #include "commport/PortName.h"
+#include "commport/PortOptions.h"
 #include "commport/PortTimeouts.h"
 #include "commport/SerialDevice.h"
 #include "portshare/NamedMutex.h"
@@ -26,6 +27,7 @@ namespace tavrin {
 
 class PortShare;
 class HostMembership;
+class DescriptorServer;
 
 class CommPort {
 public:
@@ -56,11 +58,15 @@ public:
     // guests. Fails when the device is missing, refuses the settings, or is owned already
     // (then attach()).
     bool open();
-    // As a guest: takes a descriptor of the owner's device. Fails without an owner.
+    // As a guest: takes a descriptor of the owner's device (from another process over the
+    // owner's descriptor socket, which answers only its own user). Fails without an owner.
     bool attach();
     // Hands ownership to another sharer if this one owns the port, then lets go of everything.
     void close();
     bool isOpen() const;
+    // The adapter hands back every byte sent (the ports folder's options file says so; read
+    // at every open and attach).
+    bool echoes() const { return m_options.echo; }
 
     // Applies the settings to the (shared) device when they differ, then purges both ways.
     bool applySettings();
@@ -106,16 +112,18 @@ private:
     std::optional<std::string> deviceWithShare();
     bool setUpShare();
     void joinHostThread();
-    void noteLineBusy(std::size_t bytesStillToSend);
+    void noteLineBusy(Clock::time_point begin, std::size_t sent);
 
     std::optional<PortName> m_name;
     std::string m_noName;
     CommSettings m_settings;
     std::string m_settingsText;
     PortTimeouts m_timeouts;
+    PortOptions m_options;
     SerialDevice m_device;
     std::unique_ptr<PortShare> m_share;
-    std::unique_ptr<HostMembership> m_host; // after m_share: leaves before it goes
+    std::shared_ptr<DescriptorServer> m_descriptors; // this process's, while it holds the device
+    std::unique_ptr<HostMembership> m_host;          // after m_share: leaves before it goes
 };
 
 } // namespace tavrin

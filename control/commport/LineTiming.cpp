@@ -14,6 +14,10 @@ std::chrono::nanoseconds characterTime(const CommSettings& settings) {
     if (settings.baudRate > kFixedTimingAbove) {
         return std::chrono::microseconds(500);
     }
+    return wireCharacterTime(settings);
+}
+
+std::chrono::nanoseconds wireCharacterTime(const CommSettings& settings) {
     // A rate of 0 cannot be applied to a device; time it as the slowest rate one can.
     const std::uint64_t baud = settings.baudRate == 0 ? 1 : settings.baudRate;
     return std::chrono::nanoseconds(std::uint64_t{bitsPerCharacter(settings)} * 1'000'000'000u /

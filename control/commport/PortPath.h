@@ -26,6 +26,8 @@ std::optional<std::string> devicePathFor(const PortName& name,
 
 // Both of the above against the real environment and file system.
 std::optional<std::string> resolveDevicePath(const PortName& name);
+// The ports folder of the real environment.
+std::optional<std::string> currentPortsFolder();
 
 } // namespace tavrin
 

@@ -1,5 +1,7 @@
 #include "engine/CommThread.h"
 
+#include "engine/TimerSlack.h"
+
 #include <algorithm>
 #include <optional>
 #include <system_error>
@@ -96,6 +98,7 @@ void CommThread::stop() {
 }
 
 void CommThread::run() {
+    useExactTimers();
     std::unique_lock lock(m_mutex);
     m_pollTimer.Arm(m_interval);
     m_pollTimer.Start();

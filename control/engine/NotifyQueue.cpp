@@ -25,18 +25,29 @@ void NotifyQueue::detach(NotifyHandle handle) {
     m_targets.erase(handle);
 }
 
-void NotifyQueue::wake() {
+bool NotifyQueue::claimWake() {
     // Only the first of a batch signals: the host pumps everything pending at once.
-    if (!m_signalled) {
-        m_event.signal();
-        m_signalled = true;
+    if (m_signalled) {
+        return false;
     }
+    m_signalled = true;
+    return true;
 }
 
+// The descriptor is signalled after the lock is let go: the host wakes to pump at once instead
+// of waiting for the posting thread to let go of it. A pump between the two takes the post
+// already; the signal then only wakes the host once more to find nothing.
+
 void NotifyQueue::post(NotifyHandle target, NotifyCode code, std::int32_t value) {
-    std::lock_guard lock(m_mutex);
-    wake();
-    m_pending.push_back({target, code, value});
+    bool signal = false;
+    {
+        std::lock_guard lock(m_mutex);
+        signal = claimWake();
+        m_pending.push_back({target, code, value});
+    }
+    if (signal) {
+        m_event.signal();
+    }
 }
 
 void NotifyQueue::setFrameListener(FrameListener listener) {
@@ -55,19 +66,23 @@ std::uint64_t NotifyQueue::framesDropped() const {
 }
 
 void NotifyQueue::record(FrameRecord frame, bool endsExchange) {
-    std::lock_guard lock(m_mutex);
-    if (!m_listener) {
-        return; // the listener went away while the transaction ran
+    bool signal = false;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_listener) {
+            return; // the listener went away while the transaction ran
+        }
+        const std::uint64_t sequence = ++m_frameSequence;
+        if (m_frames.size() >= kMaxPendingFrames) {
+            ++m_framesDropped;
+            signal = claimWake(); // whatever waits is overdue
+        } else {
+            m_frames.push_back({std::move(frame), sequence});
+            signal = endsExchange && claimWake();
+        }
     }
-    const std::uint64_t sequence = ++m_frameSequence;
-    if (m_frames.size() >= kMaxPendingFrames) {
-        ++m_framesDropped;
-        wake(); // whatever waits is overdue
-        return;
-    }
-    m_frames.push_back({std::move(frame), sequence});
-    if (endsExchange) {
-        wake();
+    if (signal) {
+        m_event.signal();
     }
 }
 

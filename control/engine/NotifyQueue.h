@@ -87,8 +87,9 @@ private:
         std::uint64_t sequence;
     };
 
-    // Signals the descriptor once per batch; call with the mutex held.
-    void wake();
+    // True for the first post of a batch, which then signals the descriptor; call with the
+    // mutex held.
+    bool claimWake();
 
     EventFd m_event;
     mutable std::mutex m_mutex; // guards everything below; the eventfd itself needs no lock

@@ -6,6 +6,7 @@
 #include "frame/ReplyResult.h"
 #include "tavrin/TavrinEnums.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstddef>
@@ -31,6 +32,21 @@ TransactionOutcome writeFailed(CommPort& port) {
     // Whatever part of the frame is still queued must not reach the line after the next one.
     port.purge(PurgeKind::Transmit);
     return {RES_AX_COMM_WRITE, false};
+}
+
+// Reads and drops `count` bytes, or fewer when the deadline passes, the stop is raised or the
+// port fails (the next transaction finds out about the port).
+void dropEcho(CommPort& port, std::size_t count, Clock::time_point deadline, int stopFd) {
+    std::array<std::byte, kReadChunk> buffer{};
+    while (count > 0) {
+        const IoResult got = port.readSome(std::span(buffer).first(std::min(count, buffer.size())),
+                                           deadline, stopFd);
+        count -= got.bytes;
+        if (got.status != IoStatus::Ok &&
+            (got.status != IoStatus::TimedOut || Clock::now() >= deadline)) {
+            return;
+        }
+    }
 }
 
 // The exchange itself; `request` has been built and is not refused.
@@ -92,26 +108,33 @@ TransactionOutcome exchange(CommPort& port, const Transaction& transaction, fram
     watch.sent(bytes, RES_AX_SUCCESS, request.node != 0);
 
     frame.Reset();
+    // One budget for the whole reply, from the end of the write; never restarted per byte.
+    const auto deadline = Clock::now() + timeout;
+    // An echoing adapter hands the request back first: exactly as many bytes as were sent.
+    std::size_t echo = port.echoes() ? written.bytes : 0;
     if (request.node == 0) {
+        // No reply; but the echo is taken now, so that it cannot reach the next transaction.
+        dropEcho(port, echo, deadline, stopFd);
         return {RES_AX_SUCCESS, false};
     }
 
-    // One budget for the whole reply, from the end of the write; never restarted per byte.
-    const auto deadline = Clock::now() + timeout;
     std::array<std::byte, kReadChunk> buffer{};
     for (;;) {
         if (isSignalled(stopFd)) {
             return {RES_AX_TERMINATION_REQUESTED, false};
         }
         const IoResult got = port.readSome(buffer, deadline, stopFd);
-        for (std::size_t i = 0; i < got.bytes; ++i) {
+        const std::size_t dropped = std::min(echo, got.bytes);
+        echo -= dropped;
+        for (std::size_t i = dropped; i < got.bytes; ++i) {
             if (frame::acceptByte(frame, std::to_integer<std::uint8_t>(buffer[i]))) {
-                watch.received(std::span(buffer).first(i + 1));
+                watch.received(std::span(buffer).subspan(dropped, i + 1 - dropped));
                 return {asResult(frame::concludeReply(request.reply, frame, data.bytes(), memQty)),
                         false};
             }
         }
-        watch.received(std::span(buffer).first(got.bytes));
+        // The adapter's echo of the request is not part of the reply.
+        watch.received(std::span(buffer).subspan(dropped, got.bytes - dropped));
         switch (got.status) {
         case IoStatus::Ok:
             break;

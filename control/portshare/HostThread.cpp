@@ -91,9 +91,6 @@ bool HostThread::beat(bool takeOverAllowed) {
             const HeartbeatStep step =
                 heartbeatStep(record, self, takeOverAllowed, ownerAlive, m_memory);
             if (step != HeartbeatStep::Leave) {
-                if (step == HeartbeatStep::TakeOver) {
-                    allowDescriptorSharing();
-                }
                 access.write(applyHeartbeat(record, self, step, m_memory));
             }
             served = true;

@@ -30,6 +30,12 @@ void LineActivity::noteBusyUntil(Clock::time_point until) {
     }
 }
 
+void LineActivity::noteHeardAt(Clock::time_point at) {
+    const std::int64_t ns =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
+    std::atomic_ref<std::int64_t>(*nanoseconds()).store(ns, std::memory_order_relaxed);
+}
+
 LineActivity::Clock::time_point LineActivity::lastActivity() const {
     const std::int64_t ns =
         std::atomic_ref<std::int64_t>(*nanoseconds()).load(std::memory_order_relaxed);

@@ -22,6 +22,9 @@ public:
     // Records that the line is busy until `until`; an earlier time never replaces a later one
     // (a send in progress may have been recorded with its expected end).
     void noteBusyUntil(Clock::time_point until);
+    // Records that a byte was heard at `at`, by the holder of the port lock: whatever was sent
+    // before the reply has left the line by then, so this replaces a later expected end.
+    void noteHeardAt(Clock::time_point at);
     Clock::time_point lastActivity() const;
 
 private:

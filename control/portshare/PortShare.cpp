@@ -3,6 +3,7 @@
 #include "portshare/Process.h"
 #include "portshare/SharerTable.h"
 
+#include <atomic>
 #include <cstring>
 
 namespace tavrin {
@@ -100,6 +101,15 @@ PortShare::RecordAccess::RecordAccess(PortShare& share)
 
 PortShare::RecordAccess PortShare::lockRecord() {
     return RecordAccess(*this);
+}
+
+ShareRecord PortShare::peekRecord() const {
+    ShareRecordBytes bytes{};
+    const auto shared = recordBytes();
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = std::atomic_ref<std::byte>(shared[i]).load(std::memory_order_acquire);
+    }
+    return decodeShareRecord(bytes);
 }
 
 ShareRecord PortShare::RecordAccess::read() const {

@@ -52,6 +52,9 @@ public:
         NamedMutexGuard m_guard;
     };
     RecordAccess lockRecord();
+    // The record read without its mutex, byte by byte: for a thread that must answer a sharer
+    // who holds the mutex while it asks. Only what that sharer saw is sure to be read.
+    ShareRecord peekRecord() const;
 
     NamedMutex& portLock() { return *m_portLock; }
     SharedEvent& hostExit() { return *m_hostExit; }

@@ -3,6 +3,7 @@
 #include "commport/CommSettings.h"
 #include "commport/LineTiming.h"
 #include "commport/PortName.h"
+#include "commport/PortOptions.h"
 #include "commport/PortPath.h"
 #include "commport/PortTimeouts.h"
 
@@ -162,6 +163,24 @@ TEST(LineTiming, SilenceBetweenFrames) {
         EXPECT_NEAR(double(silenceInterval(c.settings).count()), double(c.silence.count()), 2.0);
     }
     EXPECT_EQ(silenceInterval({38400, Parity::Even, 8, StopBits::One}, 1.5), 750'000ns);
+    // The wire itself has no floor: 11 bits at 38400 baud take 286 us, not 500.
+    EXPECT_EQ(wireCharacterTime({38400, Parity::Even, 8, StopBits::One}), 286'458ns);
+    EXPECT_EQ(wireCharacterTime({115200, Parity::None, 8, StopBits::One}), 86'805ns);
+}
+
+TEST(PortOptions, EchoSettingOfTheOptionsFile) {
+    const std::pair<const char*, bool> cases[] = {
+        {"", false},
+        {"echo=1\n", true},
+        {"  echo = yes  # this adapter echoes\r\n", true},
+        {"# echo=1\n", false},
+        {"echo=1\necho=0\n", false}, // the last line says
+        {"echo=maybe\n", false},     // not understood: as if not there
+        {"speed=fast\nECHO=1\necho=on", true},
+    };
+    for (const auto& [text, echo] : cases) {
+        EXPECT_EQ(parsePortOptions(text).echo, echo) << text;
+    }
 }
 
 } // namespace

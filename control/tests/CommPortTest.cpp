@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/eventfd.h>
 #include <thread>
@@ -191,7 +192,8 @@ TEST_F(PtyPort, ClosingOwnerHandsOverInsideOneProcess) {
 }
 
 // The operator program puts 45 controls on one port: their sharers in one process share one
-// host thread, which beats for whichever of them owns the port, and the last to leave ends it.
+// host thread, which beats for whichever of them owns the port, and one descriptor server,
+// which answers sharers of other processes; the last to leave ends both.
 TEST_F(PtyPort, SharersInOneProcessShareOneHostThread) {
     const auto threads = [] {
         return std::distance(std::filesystem::directory_iterator("/proc/self/task"),
@@ -205,7 +207,7 @@ TEST_F(PtyPort, SharersInOneProcessShareOneHostThread) {
         guests.push_back(makePort());
         ASSERT_TRUE(guests.back()->attach());
     }
-    EXPECT_EQ(threads(), before + 1);
+    EXPECT_EQ(threads(), before + 2);
     const auto beats = owner->hostBeats();
     ASSERT_TRUE(owner->waitForHostBeat(beats, in(5s)));
     EXPECT_TRUE(owner->ownsPort()); // the shared thread beats for the owner, not a guest
@@ -364,6 +366,22 @@ TEST_F(PtyPort, ReadsEndAtTheDeadlineOrWhenCancelled) {
     EXPECT_EQ(port->writeAll({}, in(1s)).status, IoStatus::Failed);
     const Bytes tooLong(CommPort::kWriteLimit + 1);
     EXPECT_EQ(port->writeAll(tooLong, in(1s)).status, IoStatus::Failed);
+}
+
+// A guest's first transaction applies its settings to the shared device and purges it; a
+// frame another sharer has just written (a broadcast: nobody waits for a reply) is still
+// leaving and must reach the line whole. At 9600 baud its eight bytes take 9.2 ms.
+TEST_F(PtyPort, ApplyingSettingsWaitsForAnotherSharersFrameToLeave) {
+    auto owner = makePort("9600,E,8,1");
+    ASSERT_TRUE(owner->open());
+    auto guest = makePort("9600,E,8,1");
+    ASSERT_TRUE(guest->attach());
+    auto far = std::async(std::launch::async, [&] { return receive(kFrameA.size()); });
+    const auto before = Clock::now();
+    ASSERT_TRUE(send(*owner, kFrameA));
+    ASSERT_TRUE(guest->applySettings());
+    EXPECT_GE(Clock::now() - before, wireCharacterTime(guest->settings()) * 8);
+    EXPECT_EQ(far.get(), kFrameA);
 }
 
 TEST_F(PtyPort, LineSilenceIsSharedAndKept) {

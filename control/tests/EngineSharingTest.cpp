@@ -3,12 +3,15 @@
 // while a guest keeps transacting.
 #include "EngineTestSupport.h"
 #include "engine/PortSession.h"
+#include "portshare/ShareNames.h"
 #include "tavrin/TavrinEnums.h"
 
 #include <csignal>
 #include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace tavrin::test {
 namespace {
@@ -145,6 +148,40 @@ TEST_F(SharedPort, AGuestKeepsTransactingWhenTheOwnerIsKilled) {
     later.reset();
     guest.disconnect();
     expectCleanLine(1 + 1 + 20 + 5);
+}
+
+// The owner hands its device only to its own user: a sharer running as another user, even one
+// that can reach the port's names and its device node, is refused (1280); the same process,
+// back as the owner's user, attaches.
+TEST_F(SharedPort, ASharerOfAnotherUserIsRefused) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "acting as another user needs root";
+    }
+    PortSession owner;
+    DataArea data;
+    std::int16_t qty = 2;
+    ASSERT_EQ(owner.run(port(), readValue("1"), data, qty), RES_AX_SUCCESS);
+    // Everything but the hand-over itself open to every user.
+    ASSERT_EQ(::chmod(m_folder.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(m_bus->pts().c_str(), 0666), 0);
+    const ShareNames names = shareNamesFor(m_folder.portName(1));
+    for (const std::string& name : {names.record, names.recordLock, names.portLock, names.hostExit,
+                                    names.hostCanExit, names.lineActivity}) {
+        ASSERT_EQ(::chmod(("/dev/shm" + name).c_str(), 0666), 0) << name;
+    }
+    auto other = helper();
+    // Asked directly, without the guest's own check of who answers, the owner refuses.
+    const std::string ask =
+        "ask " + std::to_string(::getpid()) + " " + std::to_string(owner.port().handle());
+    ASSERT_EQ(other->call("user 65534"), "ok");
+    EXPECT_EQ(other->call(ask), "refused");
+    EXPECT_EQ(other->call("read 2 1"), "0 " + std::to_string(RES_AX_COMM_OPEN));
+    ASSERT_EQ(other->call("user 0"), "ok");
+    EXPECT_EQ(other->call(ask), "descriptor");
+    EXPECT_EQ(other->call("read 2 1"), "1 0");
+    other.reset();
+    owner.disconnect();
+    expectCleanLine(2);
 }
 
 } // namespace

@@ -145,6 +145,74 @@ TEST_F(EngineOnBus, BroadcastCompletesWithoutWaitingForAReply) {
     EXPECT_EQ(summary.bad, 0U) << m_bus->log();
 }
 
+// On a line timed as a wire, a broadcast's bytes are still leaving when the write returns:
+// the next request must wait for their time and then the silence, not just the silence. At
+// 1200 baud the broadcast takes 73 ms on the wire and the silence is 32 ms; a request sent
+// the silence after the write would begin while the broadcast still runs. (The simulator
+// stamps a frame when it wakes to read it, so a loaded machine can shorten the silence it
+// sees; only half of it is required here.)
+TEST_F(EngineOnBus, SilenceAfterABroadcastCountsFromItsLastCharacterOnTheWire) {
+    startBus({"--cells", "1", "--line-timing", "--baud", "1200"});
+    const PortSettings slow = portSettings(m_folder, 1, "1200,E,8,1");
+    for (int i = 0; i < 2; ++i) {
+        DataArea bit;
+        ASSERT_TRUE(bit.setDataBit(0, true).hasValue());
+        std::int16_t qty = 1;
+        ASSERT_EQ(m_session.run(slow, transaction(5, "0", "00001", 1), bit, qty), RES_AX_SUCCESS);
+        DataArea value;
+        qty = 2;
+        ASSERT_EQ(m_session.run(slow, readValue("1"), value, qty), RES_AX_SUCCESS);
+    }
+    m_session.disconnect();
+    EXPECT_EQ(stopBus().bad, 0U);
+    const std::string log = m_bus->log();
+    const double halfSilenceMs = 3.5 * 11 / 1200 * 1000 / 2;
+    for (auto at = log.find("[short silence "); at != std::string::npos;
+         at = log.find("[short silence ", at + 1)) {
+        EXPECT_GE(std::stod(log.substr(at + 15)), halfSilenceMs) << log;
+    }
+}
+
+// Two-wire adapters that hand the request back before the reply: with "echo=1" in the port's
+// options file the control drops exactly what it sent (after a broadcast too) and takes the
+// reply; without it the echoed request is taken for the reply and the read fails, as it would
+// on such a line.
+TEST_F(EngineOnBus, EchoingAdapterWorksOnlyWithThePortsEchoSetting) {
+    const std::string options = m_folder.path() + "/" + m_folder.portName(1) + ".conf";
+    for (const auto& [mode, dataMode] : {std::pair{"rtu", 0}, std::pair{"ascii", 1}}) {
+        for (const bool setting : {true, false}) {
+            SCOPED_TRACE(std::string(mode) + (setting ? " with echo=1" : " without the setting"));
+            if (setting) {
+                std::ofstream(options) << "# this adapter echoes\necho=1\n";
+            } else {
+                std::remove(options.c_str());
+            }
+            startBus({"--cells", "2", "--value", "1.5,-2.25", "--mode", mode, "--fault", "echo"});
+            PortSession session; // reads the options as it opens the port
+            for (int i = 0; i < 2; ++i) {
+                auto sync = transaction(5, "0", "00001", 1);
+                sync.request.dataMode = static_cast<std::int16_t>(dataMode);
+                DataArea bit;
+                ASSERT_TRUE(bit.setDataBit(0, true).hasValue());
+                EXPECT_EQ(run(session, sync, bit), RES_AX_SUCCESS);
+                auto t = readValue("2", 300);
+                t.request.dataMode = static_cast<std::int16_t>(dataMode);
+                DataArea data;
+                const std::uint16_t result = run(session, t, data);
+                if (setting) {
+                    ASSERT_EQ(result, RES_AX_SUCCESS) << "read " << i;
+                    EXPECT_EQ(data.dataFloatSwap(0).value(), -2.25F);
+                } else {
+                    EXPECT_NE(result, RES_AX_SUCCESS) << "read " << i;
+                }
+            }
+            session.disconnect();
+            EXPECT_EQ(stopBus().bad, 0U) << m_bus->log();
+        }
+    }
+    std::remove(options.c_str());
+}
+
 TEST_F(EngineOnBus, StopDuringTheReplyEndsItWith4864) {
     PtyPair silent; // a slave that takes the request and never answers
     m_folder.link(1, silent.slavePath());

@@ -5,13 +5,21 @@
 //                           "<successes> <first failing Result, or 0>"
 //     owns                  "yes" when this process owns the port
 //     close                 closes the port ("ok")
+//     ask <pid> <handle>    asks the descriptor server of process <pid> on this port for its
+//                           descriptor <handle> directly, none of a guest's own checks made;
+//                           "descriptor" when one came, else "refused"
+//     user <uid>            acts as that user from now on (effective user id only, so that a
+//                           process started as root can come back with "user 0"); "ok"
 #include "engine/PortSession.h"
+#include "portshare/DescriptorSocket.h"
+#include "portshare/ShareNames.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -50,6 +58,27 @@ std::string run(tavrin::PortSession& session, const tavrin::PortSettings& port,
     if (command == "close") {
         session.disconnect();
         return "ok";
+    }
+    if (command == "ask") {
+        std::int32_t pid = 0;
+        std::uint32_t handle = 0;
+        in >> pid >> handle;
+        const auto names = tavrin::shareNamesFor(port.adapterPrefix + std::to_string(port.adapter));
+        tavrin::UniqueFd connection = tavrin::connectTo(tavrin::descriptorSocketName(names, pid));
+        const bool got =
+            connection.valid() && tavrin::sendWord(connection.get(), handle) &&
+            tavrin::receiveDescriptor(connection.get(),
+                                      std::chrono::steady_clock::now() + std::chrono::seconds(2))
+                .valid();
+        return got ? "descriptor" : "refused";
+    }
+    if (command == "user") {
+        long uid = -1;
+        in >> uid;
+        return ::setresuid(static_cast<uid_t>(-1), static_cast<uid_t>(uid),
+                           static_cast<uid_t>(-1)) == 0
+                   ? "ok"
+                   : "fail";
     }
     return "unknown command";
 }

@@ -60,6 +60,7 @@ struct Config {
     std::string model = "DLCSIM-500K";
     std::string maker = "dlcsim simulated load cell";
     bool lineTiming = false;
+    bool echo = false; // --fault echo: a two-wire adapter that hands the master its own bytes
     std::vector<FaultRule> faults;
     std::vector<Preset> presets;
     std::vector<std::int16_t> temperatures; // hundredths of a degree per cell; none: 20 + n/4

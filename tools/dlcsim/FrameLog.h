@@ -1,6 +1,8 @@
 // One line per frame on the line:
 //   <first byte> <last byte> rx|tx | <hex bytes> | <verdict>
-// Times are monotonic seconds with microseconds, so gaps between frames can be measured.
+// Times are monotonic seconds with microseconds, so gaps between frames can be measured:
+// when a byte arrived or was sent or, with line timing, the line's own times (the first
+// character's beginning and the last one's end), so that a gap is the line's silence.
 #pragma once
 
 #include "Clock.h"

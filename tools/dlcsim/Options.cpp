@@ -437,6 +437,9 @@ ParsedOptions parseOptions(std::span<const std::string_view> args) {
                 return bad(" (at most 40 characters)");
             }
             (opt == "--model" ? config.model : config.maker) = v;
+        } else if (opt == "--fault" && v == "echo") {
+            // Not a fault of a reply but of the adapter: nothing to draw.
+            config.echo = true;
         } else if (opt == "--temperature") {
             raw.temperatures = std::string(v);
         } else if (opt == "--preset") {
@@ -494,7 +497,13 @@ Line:
   --data-bits 7|8      8
   --stop-bits 1|2      1
   --mode rtu|ascii     rtu
-  --line-timing        send at the baud rate and wait a real turnaround before replying
+  --line-timing        time the line as a wire at the baud rate: a request takes its
+                       characters' time from its first byte's arrival (or the end of the
+                       line's traffic before it), the reply follows a real turnaround at the
+                       same rate, and the log holds these line times: when each frame's
+                       first character began and its last was whole; an RTU request begun
+                       less than 3.5 characters after the line's last traffic is marked
+                       "[short silence X ms]"
 
 Cells:
   --cells N            1 to 247, default 4
@@ -523,6 +532,8 @@ Faults (repeatable, P from 0 to 1):
   --fault [cell=K:]garbage=P      noise bytes before the reply
   --fault [cell=K:]delay=MS[:P]   late reply
   --fault [cell=K:]exception=CODE:P
+  --fault echo                    every byte the master sends comes back to it as it is
+                                  whole, before any reply (a two-wire adapter that echoes)
   --seed S             seed of the fault draws, default 1
 
   --log FILE           one line per frame: first and last byte time, rx|tx, bytes, verdict

@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace dlcsim {
 namespace {
@@ -23,6 +24,10 @@ const char* badVerdict(FrameStatus status, bool ascii) {
     return "good";
 }
 
+// Received characters remembered for the frame in progress; more only when a master streams
+// bytes with no silence at all, and then the oldest go.
+constexpr std::size_t kMaxCharacterStarts = 600;
+
 } // namespace
 
 std::string summaryLine(const Counters& c) {
@@ -34,12 +39,36 @@ std::string summaryLine(const Counters& c) {
 Session::Session(const Config& config, TimePoint start, FrameLog* log)
     : m_bus(config, start), m_framing(makeFraming(config.framing, config.line)),
       m_faults(config.faults, config.seed, config.framing), m_log(log),
-      m_lineTiming(config.lineTiming),
+      m_lineTiming(config.lineTiming), m_echo(config.echo), m_rtu(config.framing == Framing::Rtu),
       m_character(std::chrono::duration_cast<Clock::duration>(characterTime(config.line))),
-      m_turnaround(std::chrono::duration_cast<Clock::duration>(frameSilence(config.line))) {}
+      m_turnaround(std::chrono::duration_cast<Clock::duration>(frameSilence(config.line))),
+      m_wire(m_character) {}
 
 void Session::receive(std::span<const std::uint8_t> bytes, TimePoint now) {
-    m_framing->receive(bytes, now, m_frames);
+    if (bytes.empty()) {
+        return;
+    }
+    TimePoint firstWhole = now;
+    if (m_lineTiming) {
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const Wire::Character c = m_wire.carry(now);
+            firstWhole = i == 0 ? c.end : firstWhole;
+            if (m_starts.size() == kMaxCharacterStarts) {
+                m_starts.pop_front();
+            }
+            m_starts.push_back({c.end, c.silence});
+            m_framing->receive(bytes.subspan(i, 1), c.end, m_frames);
+        }
+    } else {
+        m_framing->receive(bytes, now, m_frames);
+    }
+    if (m_echo) {
+        // Each character comes back as it is whole, before any reply to it.
+        Pending p;
+        p.bytes.assign(bytes.begin(), bytes.end());
+        p.firstDue = firstWhole;
+        m_echoes.push_back(std::move(p));
+    }
     handle(m_frames);
 }
 
@@ -48,15 +77,43 @@ void Session::expire(TimePoint now) {
     handle(m_frames);
 }
 
+TimePoint Session::lineBegin(TimePoint firstWhole) const {
+    return m_lineTiming ? firstWhole - m_character : firstWhole;
+}
+
+std::string Session::silenceNote(const ReceivedFrame& frame) {
+    while (!m_starts.empty() && m_starts.front().end < frame.first) {
+        m_starts.pop_front();
+    }
+    std::optional<Clock::duration> silence;
+    if (!m_starts.empty() && m_starts.front().end == frame.first) {
+        silence = m_starts.front().silence;
+    }
+    while (!m_starts.empty() && m_starts.front().end <= frame.last) {
+        m_starts.pop_front();
+    }
+    if (!m_rtu || !silence || *silence >= m_turnaround) {
+        return {};
+    }
+    char text[48];
+    std::snprintf(text, sizeof text, " [short silence %.3f ms]",
+                  std::chrono::duration<double, std::milli>(*silence).count());
+    return text;
+}
+
+void Session::logReceived(const ReceivedFrame& frame, const std::string& verdict) {
+    if (m_log != nullptr) {
+        m_log->write(lineBegin(frame.first), frame.last, Direction::Rx, frame.raw, verdict);
+    }
+}
+
 void Session::handle(std::vector<ReceivedFrame>& frames) {
     for (ReceivedFrame& frame : frames) {
         ++m_counters.received;
+        const std::string note = m_lineTiming ? silenceNote(frame) : std::string();
         if (frame.status != FrameStatus::Good) {
             ++m_counters.bad;
-            if (m_log != nullptr) {
-                m_log->write(frame.first, frame.last, Direction::Rx, frame.raw,
-                             badVerdict(frame.status, frame.raw.front() == ':'));
-            }
+            logReceived(frame, badVerdict(frame.status, frame.raw.front() == ':') + note);
             continue;
         }
         // The bus acts at the last byte's time: a synchronisation latches that instant.
@@ -67,31 +124,24 @@ void Session::handle(std::vector<ReceivedFrame>& frames) {
         if (outcome.broadcast && !outcome.malformed) {
             ++m_counters.broadcasts;
         }
-        answer(frame, std::move(outcome));
+        answer(frame, std::move(outcome), note);
     }
     frames.clear();
 }
 
-void Session::answer(const ReceivedFrame& frame, Outcome outcome) {
-    std::string rxVerdict = outcome.verdict;
+void Session::answer(const ReceivedFrame& frame, Outcome outcome, const std::string& note) {
+    std::string rxVerdict = outcome.verdict + note;
     if (outcome.reply.empty()) {
-        if (m_log != nullptr) {
-            m_log->write(frame.first, frame.last, Direction::Rx, frame.raw, rxVerdict);
-        }
+        logReceived(frame, rxVerdict);
         return;
     }
     FaultDecision fault = m_faults.decide(outcome.cell);
     std::string txVerdict = "reply cell " + std::to_string(outcome.cell);
     if (fault.drop) {
-        rxVerdict += " [fault drop]";
-        if (m_log != nullptr) {
-            m_log->write(frame.first, frame.last, Direction::Rx, frame.raw, rxVerdict);
-        }
+        logReceived(frame, rxVerdict + " [fault drop]");
         return;
     }
-    if (m_log != nullptr) {
-        m_log->write(frame.first, frame.last, Direction::Rx, frame.raw, rxVerdict);
-    }
+    logReceived(frame, rxVerdict);
     if (fault.exception != 0) {
         outcome.reply.resize(3);
         outcome.reply[1] = static_cast<std::uint8_t>(frame.message[1] | 0x80U);
@@ -115,11 +165,13 @@ void Session::answer(const ReceivedFrame& frame, Outcome outcome) {
     p.verdict = std::move(txVerdict);
     const TimePoint requested = frame.last + fault.delay;
     if (m_lineTiming) {
-        // The reply's first character leaves after the turnaround and is whole one
-        // character time later; the line must also have been quiet since our last reply.
-        const TimePoint quietFrom = std::max(requested, m_lineFreeAt);
-        p.firstDue = quietFrom + m_turnaround + m_character;
-        m_lineFreeAt = p.firstDue + m_character * static_cast<long>(bytes.size() - 1);
+        // The reply's first character begins the turnaround after the request's last one was
+        // whole (and after whatever else the line still carries) and is whole one character
+        // time later.
+        const TimePoint quietFrom = std::max(requested, m_wire.quietFrom().value_or(requested));
+        const TimePoint begin = quietFrom + m_turnaround;
+        p.firstDue = begin + m_character;
+        m_wire.reserve(begin, static_cast<long>(bytes.size()));
     } else {
         p.firstDue = std::max(requested, m_lineFreeAt);
         m_lineFreeAt = p.firstDue;
@@ -134,18 +186,20 @@ TimePoint Session::dueOf(const Pending& p, std::size_t i) const {
 
 std::optional<TimePoint> Session::nextDeadline() const {
     std::optional<TimePoint> next = m_framing->deadline();
-    if (!m_queue.empty()) {
-        const Pending& p = m_queue.front();
-        const TimePoint due = dueOf(p, p.sent);
-        next = next ? std::min(*next, due) : due;
+    for (const std::deque<Pending>* queue : {&m_echoes, &m_queue}) {
+        if (!queue->empty()) {
+            const Pending& p = queue->front();
+            const TimePoint due = dueOf(p, p.sent);
+            next = next ? std::min(*next, due) : due;
+        }
     }
     return next;
 }
 
-std::vector<std::uint8_t> Session::takeDue(TimePoint now) {
-    std::vector<std::uint8_t> out;
-    while (!m_queue.empty()) {
-        Pending& p = m_queue.front();
+void Session::takeFrom(std::deque<Pending>& queue, TimePoint now, std::vector<std::uint8_t>& out,
+                       bool replies) {
+    while (!queue.empty()) {
+        Pending& p = queue.front();
         while (p.sent < p.bytes.size() && dueOf(p, p.sent) <= now) {
             if (p.sent == 0) {
                 p.firstSent = now;
@@ -156,12 +210,31 @@ std::vector<std::uint8_t> Session::takeDue(TimePoint now) {
         if (p.sent < p.bytes.size()) {
             break;
         }
-        ++m_counters.answered;
-        if (m_log != nullptr) {
-            m_log->write(p.firstSent, p.lastSent, Direction::Tx, p.bytes, p.verdict);
+        // An echo is the adapter's, not traffic of the line: neither logged nor counted.
+        if (replies) {
+            ++m_counters.answered;
+            if (m_lineTiming) {
+                m_wire.busyUntil(p.lastSent); // a late wake-up kept the line busy longer
+            }
+            if (m_log != nullptr) {
+                // Bytes sent late go in one burst, but on the wire they still took their time:
+                // the frame began at least that long before its last byte was whole.
+                const TimePoint first =
+                    m_lineTiming
+                        ? std::min(lineBegin(p.firstSent),
+                                   p.lastSent - m_character * static_cast<long>(p.bytes.size()))
+                        : p.firstSent;
+                m_log->write(first, p.lastSent, Direction::Tx, p.bytes, p.verdict);
+            }
         }
-        m_queue.pop_front();
+        queue.pop_front();
     }
+}
+
+std::vector<std::uint8_t> Session::takeDue(TimePoint now) {
+    std::vector<std::uint8_t> out;
+    takeFrom(m_echoes, now, out, false);
+    takeFrom(m_queue, now, out, true);
     return out;
 }
 

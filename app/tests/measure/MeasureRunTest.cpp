@@ -169,8 +169,9 @@ private slots:
         QVERIFY(f.simulatorReady());
         f.screen();
         QTimer::singleShot(0, f.button("cmdStart"), [&] {
-            // Saving is switched on from inside the run, as an operator does.
-            QTimer::singleShot(50, f.button("cmdSave"), [&] { f.button("cmdSave")->click(); });
+            // Saving is switched on from inside the run, as an operator does: at its first
+            // pump, in the assignment pass, so that every round's record is whole.
+            QTimer::singleShot(0, f.button("cmdSave"), [&] { f.button("cmdSave")->click(); });
         });
         QVERIFY(f.runUntil([&] { return number(f.field("txtCount", 1)) >= 3; }));
         QVERIFY(number(f.find<QLineEdit>("txtError")) >= 3);

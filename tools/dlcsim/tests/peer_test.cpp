@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <modbus.h>
+#include <poll.h>
+#include <sstream>
 #include <string>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -258,6 +260,57 @@ TEST(PeerLibmodbus, BadInputIsIgnoredAndServingGoesOn) {
         v = readValue(ctx.get(), 1);
     }
     EXPECT_EQ(v, 4.0F);
+}
+
+// The running simulator times the line as a wire: a broadcast and a request written in one go
+// reach it at once, but on the wire the request only begins when the broadcast is whole, with
+// no silence between them, and the log says so; the reply waits its turnaround.
+TEST(PeerLineTiming, RequestWrittenWithoutSilenceIsMarkedInTheLog) {
+    Simulator sim({"--line-timing", "--baud", "9600", "--cells", "1", "--value", "4"});
+    ASSERT_TRUE(sim.ready());
+    const int fd = open(sim.pts().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    const std::uint8_t both[] = {0x00, 0x05, 0x00, 0x00, 0xFF, 0x00, 0x8D, 0xEB,  // sync
+                                 0x01, 0x04, 0x00, 0x00, 0x00, 0x02, 0x71, 0xCB}; // read
+    ASSERT_EQ(write(fd, both, sizeof both), 16);
+    std::vector<std::uint8_t> reply;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (reply.size() < 9 && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        poll(&p, 1, 100);
+        std::uint8_t buffer[16];
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            reply.insert(reply.end(), buffer, buffer + n);
+        }
+    }
+    close(fd);
+    EXPECT_EQ(reply.size(), 9U);
+    sim.stop(SIGTERM);
+
+    struct Line {
+        double first, last;
+        std::string direction, verdict;
+    };
+    std::vector<Line> lines;
+    std::istringstream log(sim.log());
+    for (std::string text; std::getline(log, text);) {
+        Line l;
+        std::istringstream(text) >> l.first >> l.last >> l.direction;
+        l.verdict = text.substr(text.rfind(" | ") + 3);
+        lines.push_back(l);
+    }
+    ASSERT_EQ(lines.size(), 3U) << sim.log();
+    constexpr double kChar = 11.0 / 9600; // seconds
+    EXPECT_NEAR(lines[0].last - lines[0].first, 8 * kChar, 2e-6);
+    EXPECT_EQ(lines[0].verdict.find("short silence"), std::string::npos) << lines[0].verdict;
+    EXPECT_NEAR(lines[1].first, lines[0].last, 2e-6);
+    EXPECT_NEAR(lines[1].last - lines[1].first, 8 * kChar, 2e-6);
+    EXPECT_NE(lines[1].verdict.find("[short silence 0.000 ms]"), std::string::npos)
+        << lines[1].verdict;
+    EXPECT_EQ(lines[2].direction, "tx");
+    EXPECT_GE(lines[2].first - lines[1].last, 3.5 * kChar - 2e-6);
+    EXPECT_GE(lines[2].last - lines[2].first, 9 * kChar - 2e-6);
 }
 
 TEST(PeerLibmodbus, StopPrintsTheSummaryAndRemovesTheLink) {

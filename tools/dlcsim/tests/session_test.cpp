@@ -5,7 +5,11 @@
 #include "Options.h"
 #include "Session.h"
 
+#include <cmath>
+#include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,18 +38,171 @@ TEST(SessionTiming, LineTimingPacesEachCharacterAfterTheTurnaround) {
     Config c = cells(1);
     c.lineTiming = true; // 38400 baud 8E1: 11 bits -> 286458 ns per character
     Session s(c, kT0, nullptr);
-    s.receive(kReadInput1, kT0);
+    s.receive(kReadInput1, kT0); // written at once, whole only eight characters later
     EXPECT_TRUE(s.takeDue(kT0).empty());
     constexpr auto kChar = 286458ns;
     for (int i = 0; i < 9; ++i) {
         // Turnaround 1.75 ms, then each character is whole one character time later.
-        const TimePoint due = kT0 + 1750us + kChar * (i + 1);
+        const TimePoint due = kT0 + kChar * 8 + 1750us + kChar * (i + 1);
         ASSERT_EQ(s.nextDeadline(), due) << i;
         EXPECT_TRUE(s.takeDue(due - 1ns).empty()) << i;
         EXPECT_EQ(s.takeDue(due).size(), 1U) << i;
     }
     EXPECT_FALSE(s.nextDeadline());
     EXPECT_EQ(s.counters().answered, 1U);
+}
+
+// A frame log line read back: line times in ns (to the log's microsecond) and the verdict.
+struct LoggedFrame {
+    std::string direction;
+    std::int64_t firstNs = 0;
+    std::int64_t lastNs = 0;
+    std::string verdict;
+};
+
+std::vector<LoggedFrame> readLog(const std::string& path) {
+    std::vector<LoggedFrame> frames;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream fields(line);
+        double first = 0;
+        double last = 0;
+        LoggedFrame f;
+        fields >> first >> last >> f.direction;
+        f.firstNs = std::llround(first * 1e6) * 1000;
+        f.lastNs = std::llround(last * 1e6) * 1000;
+        f.verdict = line.substr(line.rfind(" | ") + 3);
+        frames.push_back(f);
+    }
+    return frames;
+}
+
+// Runs the session as the event loop does, every deadline in turn up to `until`.
+void runUntil(Session& s, TimePoint until) {
+    while (const auto due = s.nextDeadline()) {
+        if (*due > until) {
+            break;
+        }
+        s.expire(*due);
+        s.takeDue(*due);
+    }
+}
+
+std::int64_t ns(TimePoint t) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(t.time_since_epoch()).count();
+}
+
+struct LineCase {
+    int baud;
+    std::chrono::nanoseconds character; // 11 bits at the rate
+    std::chrono::nanoseconds silence;   // 3.5 characters, 1.75 ms above 19200 baud
+};
+
+const LineCase kLineCases[] = {
+    {38400, 286458ns, 1750us},
+    {9600, 1145833ns, 4010415ns},
+};
+
+// Request, reply and broadcast each take their wire time; the log shows when each frame's
+// first character began and its last was whole, so that a gap is the line's silence, and a
+// master that begins before the silence has passed is marked with the silence it kept.
+TEST(SessionTiming, FrameLogHoldsLineTimesAndMarksASkippedSilence) {
+    for (const LineCase& line : kLineCases) {
+        SCOPED_TRACE(line.baud);
+        const std::string path = ::testing::TempDir() + "line-" + std::to_string(line.baud);
+        auto log = FrameLog::open(path);
+        ASSERT_TRUE(log);
+        Config c = cells(2);
+        c.lineTiming = true;
+        c.line.baud = line.baud;
+        Session s(c, kT0, log.get());
+        const auto ch = line.character;
+
+        s.receive(kReadInput1, kT0);
+        runUntil(s, kT0 + 1s);
+        const TimePoint replyEnd = kT0 + ch * 8 + line.silence + ch * 9;
+        // The master keeps the silence before the broadcast, then sends a request half of it
+        // after the broadcast is whole.
+        const TimePoint broadcastAt = replyEnd + line.silence + 100us;
+        s.receive(kSync, broadcastAt);
+        const TimePoint requestAt = broadcastAt + ch * 8 + line.silence / 2;
+        s.receive(kReadInput2, requestAt);
+        runUntil(s, kT0 + 2s);
+        // And one written together with the broadcast before it: no silence at all.
+        const TimePoint againAt = kT0 + 3s;
+        Bytes both = kSync;
+        both.insert(both.end(), kReadInput1.begin(), kReadInput1.end());
+        s.receive(both, againAt);
+        runUntil(s, kT0 + 4s);
+        log.reset();
+
+        const auto frames = readLog(path);
+        ASSERT_EQ(frames.size(), 8U);
+        struct Expected {
+            const char* direction;
+            TimePoint first;
+            TimePoint last;
+        };
+        const TimePoint reply2At = requestAt + ch * 8 + line.silence;
+        const TimePoint reply3At = againAt + ch * 16 + line.silence;
+        const Expected expected[] = {
+            {"rx", kT0, kT0 + ch * 8},
+            {"tx", kT0 + ch * 8 + line.silence, replyEnd},
+            {"rx", broadcastAt, broadcastAt + ch * 8},
+            {"rx", requestAt, requestAt + ch * 8},
+            {"tx", reply2At, reply2At + ch * 9},
+            {"rx", againAt, againAt + ch * 8},
+            {"rx", againAt + ch * 8, againAt + ch * 16},
+            {"tx", reply3At, reply3At + ch * 9},
+        };
+        for (std::size_t i = 0; i < std::size(expected); ++i) {
+            SCOPED_TRACE(i);
+            EXPECT_EQ(frames[i].direction, expected[i].direction);
+            EXPECT_NEAR(double(frames[i].firstNs), double(ns(expected[i].first)), 1000.0);
+            EXPECT_NEAR(double(frames[i].lastNs), double(ns(expected[i].last)), 1000.0);
+        }
+        for (std::size_t i : {0U, 2U, 5U}) {
+            EXPECT_EQ(frames[i].verdict.find("short silence"), std::string::npos) << i;
+        }
+        char half[48];
+        std::snprintf(half, sizeof half, "[short silence %.3f ms]",
+                      std::chrono::duration<double, std::milli>(line.silence / 2).count());
+        EXPECT_NE(frames[3].verdict.find(half), std::string::npos) << frames[3].verdict;
+        EXPECT_NE(frames[6].verdict.find("[short silence 0.000 ms]"), std::string::npos)
+            << frames[6].verdict;
+        std::remove(path.c_str());
+    }
+}
+
+// A two-wire adapter hands the master every byte it sent, as the byte is whole on the line,
+// before the reply; the echo is no traffic of the line: not logged, not counted.
+TEST(SessionEcho, EveryByteComesBackBeforeTheReply) {
+    for (bool lineTiming : {false, true}) {
+        SCOPED_TRACE(lineTiming);
+        const std::string path = ::testing::TempDir() + "echo";
+        auto log = FrameLog::open(path);
+        Config c = cells(1);
+        c.echo = true;
+        c.lineTiming = lineTiming;
+        Session s(c, kT0, log.get());
+        s.receive(kReadInput1, kT0);
+        Bytes out = s.takeDue(kT0);
+        if (lineTiming) {
+            EXPECT_TRUE(out.empty());
+            EXPECT_EQ(s.nextDeadline(), kT0 + 286458ns);
+            for (auto due = s.nextDeadline(); due; due = s.nextDeadline()) {
+                const Bytes more = s.takeDue(*due);
+                out.insert(out.end(), more.begin(), more.end());
+            }
+        }
+        Bytes expected = kReadInput1;
+        expected.insert(expected.end(), {1, 4, 4, 0x3F, 0x80, 0, 0, 0xF6, 0x78});
+        EXPECT_EQ(out, expected);
+        EXPECT_EQ(s.counters().answered, 1U);
+        log.reset();
+        EXPECT_EQ(readLog(path).size(), 2U);
+        std::remove(path.c_str());
+    }
 }
 
 TEST(SessionTiming, WithoutLineTimingTheReplyGoesAtOnce) {
@@ -187,6 +344,8 @@ const OptionCase kOptionCases[] = {
     {{"--link", "COM5", "--fault", "drop=1.5"}, "bad fault"},
     {{"--link", "COM5", "--fault", "exception=6"}, "bad fault"},
     {{"--link", "COM5", "--fault", "melt=1"}, "unknown fault"},
+    {{"--link", "COM5", "--fault", "echo", "--line-timing"}, nullptr},
+    {{"--link", "COM5", "--fault", "cell=1:echo"}, "unknown fault"},
     {{"--link", "COM5", "--cells", "2", "--fault", "cell=3:drop=1"}, "cell 3"},
     {{"--link", "COM5", "--value-kind", "count", "--value", "1.5"}, "bad value"},
     {{"--link", "COM5", "--mode", "tcp"}, "bad --mode"},
