@@ -2,6 +2,7 @@
 
 #include "comm/WakeTimer.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
@@ -74,6 +75,9 @@ void pace(double durationMs) {
 void sleepAndPump() {
     const auto wakeAt = std::chrono::floor<milliseconds>(Clock::now()) + milliseconds(1);
     pumpUntil([&] { return Clock::now() >= wakeAt; }, wakeAt, {});
+    // The pump after the sleep: what is due is handled even when the tick turned before the
+    // wait could handle anything.
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 } // namespace torvik::comm
