@@ -1,13 +1,14 @@
 """The frame tap: every frame the calling thread's controls put on the line, and every reply."""
 
 import datetime
+import threading
 from ctypes import (CFUNCTYPE, POINTER, Structure, byref, c_char_p, c_int32, c_int64, c_uint8,
                     c_uint16, c_uint32, c_uint64, c_void_p)
 from typing import Callable, NamedTuple, Optional
 
 from . import _capi
 from ._control import DEFAULT_CLASS
-from .errors import LibraryError
+from .errors import LibraryError, WrongThreadError
 
 # Tavrin.h: direction and flags of a frame.
 FRAME_SENT, FRAME_RECEIVED = 1, 2
@@ -66,11 +67,25 @@ def _copy(f: _FrameStruct) -> Frame:
                  text(f.resultText))
 
 
+# The tap each loaded library calls on this thread, by its handle. The library keeps only a pointer
+# to the callback, so the tap is held here, not by its creator: one that is dropped unclosed
+# goes on until this thread sets another (or ends), and is never freed under the library.
+_current = threading.local()
+
+
+def _taps() -> dict:
+    taps = getattr(_current, "taps", None)
+    if taps is None:
+        taps = _current.taps = {}
+    return taps
+
+
 class FrameTap:
     """Hands `callback` every frame of the controls created on this thread, from inside their
     waits (``refresh``, ``wait``, ``auto_poll``), in line order; a transaction's frames come
-    before its Complete. Registered on creation, removed by ``close()`` or at the end of a
-    ``with`` block. Without a tap the library records nothing::
+    before its Complete. Registered on creation, removed by ``close()`` (on the same thread)
+    or at the end of a ``with`` block. A thread has one tap: a new one replaces it, and closing
+    the replaced one changes nothing. Without a tap the library records nothing::
 
         with tavrin.FrameTap(print), tavrin.Control(Adapter=5, ...) as cell:
             cell.refresh()
@@ -95,13 +110,16 @@ class FrameTap:
             except Exception:
                 pass
 
-        # Referenced for as long as the tap is set: the library calls it.
         self._on_frame = _FrameFn(on_frame)
         self._tap = _TapStruct(None, self._on_frame)
+        self._thread = threading.get_ident()
+        self._open = False
         rc = self._set(byref(self._tap))
         if rc != 0:
             raise LibraryError(rc, "the frame tap cannot be set on this thread")
         self._open = True
+        # The one it replaces is not called again and may go.
+        _taps()[self._library.dll._handle] = self
 
     @property
     def dropped(self) -> int:
@@ -109,10 +127,17 @@ class FrameTap:
         return int(self._dropped())
 
     def close(self) -> None:
-        """Removes the tap; frames still waiting are dropped."""
-        if self._open:
-            self._open = False
+        """Removes the tap, if it is still this thread's; frames still waiting are dropped.
+        Closing a closed tap does nothing."""
+        if threading.get_ident() != self._thread:
+            raise WrongThreadError(None, "a frame tap is closed on the thread that set it")
+        if not self._open:
+            return
+        self._open = False
+        taps = _taps()
+        if taps.get(self._library.dll._handle) is self:
             self._set(None)
+            del taps[self._library.dll._handle]
 
     def __enter__(self) -> "FrameTap":
         return self

@@ -1,9 +1,13 @@
 """The tavrin module against the real library and dlcsim on a pseudo-terminal."""
 
+import json
 import math
 import os
 import struct
+import subprocess
+import sys
 import tempfile
+import textwrap
 import threading
 import unittest
 
@@ -232,6 +236,98 @@ class Lifetime(unittest.TestCase):
             self.assertEqual((cell.Adapter, cell.MemStart), (7, "30001"))
         with self.assertRaises(tavrin.TavrinError):
             tavrin.Control(library=LIBRARY, Function=9)
+
+
+def run_child(code: str, **names) -> subprocess.CompletedProcess:
+    """Runs `code` in a fresh interpreter with `names` defined (through JSON), so that a fault
+    that ends the process fails one test instead of the whole run."""
+    head = "import json\n" + "".join(f"{name} = json.loads({json.dumps(value)!r})\n"
+                                      for name, value in names.items())
+    return subprocess.run([sys.executable, "-c", head + textwrap.dedent(code)],
+                          capture_output=True, text=True, timeout=120)
+
+
+class CallbacksTheLibraryHolds(unittest.TestCase):
+    """The library calls back into Python from the pumps of the creating thread: whatever it
+    holds stays alive however the Python objects are dropped."""
+
+    def setUp(self):
+        self.ports = PortsFolder()
+        self.bus = Simulator(self.ports, "--cells", "2", *args_of([104.5, -3.25]))
+
+    def tearDown(self):
+        self.bus.stop()
+        self.ports.remove()
+
+    def test_a_tap_that_is_not_kept_goes_on_until_it_is_replaced(self):
+        child = run_child("""
+            import gc, tavrin
+            seen = []
+            tavrin.FrameTap(lambda f: seen.append(f.sent), library=props["library"])
+            gc.collect()
+            with tavrin.Control(**props) as cell:
+                print(cell.refresh(), seen)
+            tavrin.FrameTap(lambda f: None, library=props["library"]).close()
+            gc.collect()
+            with tavrin.Control(**props) as cell:
+                print(cell.refresh(), seen)
+            """, props=settings(self.ports))
+        self.assertEqual((child.returncode, child.stdout),
+                         (0, "0 [True, False]\n0 [True, False]\n"), child.stderr)
+
+    def test_closing_a_tap_leaves_the_one_that_replaced_it(self):
+        first, second = [], []
+        older = tavrin.FrameTap(first.append, library=LIBRARY)
+        newer = tavrin.FrameTap(second.append, library=LIBRARY)
+        older.close()
+        with tavrin.Control(**settings(self.ports)) as cell:
+            self.assertEqual(cell.refresh(), 0)
+            self.assertEqual((len(first), [f.sent for f in second]), (0, [True, False]))
+            # Another thread cannot take this thread's tap away.
+            raised = []
+            worker = threading.Thread(target=lambda: self._close(newer, raised))
+            worker.start()
+            worker.join()
+            self.assertEqual(raised, [tavrin.WrongThreadError])
+            self.assertEqual(cell.refresh(), 0)
+            self.assertEqual(len(second), 4)
+            newer.close()
+            newer.close()
+            self.assertEqual(cell.refresh(), 0)
+            self.assertEqual(len(second), 4)
+
+    @staticmethod
+    def _close(tap, raised):
+        try:
+            tap.close()
+        except tavrin.TavrinError as e:
+            raised.append(type(e))
+
+    def test_a_control_dropped_on_another_thread_never_reaches_a_later_one(self):
+        # The dropped control's read (of a node that never answers) ends while the later
+        # control's read of the same port waits for the line, so its Complete comes first.
+        child = run_child("""
+            import gc, threading, warnings, tavrin
+            warnings.simplefilter("ignore")
+            dropped = tavrin.Control(**dict(props, NodeAddress="9", TimeoutTrans=300))
+            dropped.start()
+            holder = [dropped]
+            del dropped
+            def drop():
+                holder.clear()
+                gc.collect()
+            worker = threading.Thread(target=drop)
+            worker.start()
+            worker.join()
+            with tavrin.Control(**props) as later:
+                print(later.refresh(timeout=20), later.DataFloatSwap[0])
+                try:
+                    print("also", later.wait(timeout=0))
+                except tavrin.TavrinTimeout:
+                    print("nothing else")
+            """, props=settings(self.ports))
+        self.assertEqual((child.returncode, child.stdout), (0, "0 104.5\nnothing else\n"),
+                         child.stderr)
 
 
 class Library(unittest.TestCase):
