@@ -22,6 +22,11 @@ DEFAULT_CLASS = "TAVRINLib.TAVRIN"
 # Event numbers of the control's event interface; they never change.
 _COMPLETE = 1
 
+# Controls dropped on a thread other than their own: only that thread may release them, and
+# its pumps may still call their event sinks. Their pointers and sinks are kept here for the
+# life of the process, a small leak, so that nothing the library can call is ever freed.
+_orphans: List[Tuple[Any, ...]] = []
+
 
 T = TypeVar("T")
 Value = Union[None, bool, int, float, str, bytes]
@@ -422,7 +427,7 @@ class Control:
             if threading.get_ident() == self._thread:
                 self.release()
             else:
-                # Its events and its release belong to another thread: kept, never freed here.
+                _orphans.append((self._control, self._on_event, self._sink))
                 warnings.warn("a tavrin.Control was dropped on another thread without "
                               "release()", ResourceWarning)
         except Exception:
