@@ -3,10 +3,14 @@
 #include "config/Notices.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <system_error>
 
 namespace torvik::config {
@@ -31,25 +35,87 @@ QString makeFolder(const QString& folder) {
 constexpr const char16_t* kShippedFiles[] = {u"TorvikLabel.ini", u"Torvik.html",
                                              u"en/TorvikLabel.ini", u"en/Torvik.html"};
 
-// A copy that fails half-way leaves no file behind (QFile::copy writes a temporary file and
-// renames it), so the next start copies it again.
-QString copyMissing(const QString& from, const QString& to) {
-    for (const char16_t* name : kShippedFiles) {
-        const QString source = from + u'/' + QString::fromUtf16(name);
-        const QString target = to + u'/' + QString::fromUtf16(name);
-        if (QFileInfo::exists(target) || !QFileInfo::exists(source))
-            continue;
-        const QString targetFolder = QFileInfo(target).absolutePath();
-        if (const QString problem = makeFolder(targetFolder); !problem.isEmpty())
-            return QStringLiteral("%1: %2").arg(targetFolder, problem);
-        QFile file(source);
-        // Another copy starting at the same moment may have put it there first.
-        if (!file.copy(target) && !QFileInfo::exists(target))
-            return QStringLiteral("%1: %2").arg(target, file.errorString());
-        // Shipped files are read-only for users; their own copies are theirs to edit.
-        QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner);
+// What was last copied from the shipped folder, as `sha256sum` writes it ("<hex>  <name>"), so
+// that a copy the user left as it was can follow a newer shipped file and one the user changed
+// is kept.
+constexpr char16_t kSeedStamp[] = u".seeded.sha256";
+
+QByteArray digest(const QByteArray& bytes) {
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
+std::optional<QByteArray> readAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+std::map<QString, QByteArray> readStamp(const QString& path) {
+    std::map<QString, QByteArray> seeded;
+    const auto text = readAll(path);
+    for (const QByteArray& line : text.value_or(QByteArray()).split('\n')) {
+        const qsizetype gap = line.indexOf("  ");
+        if (gap > 0 && !line.startsWith('#'))
+            seeded[QString::fromUtf8(line.mid(gap + 2))] = line.left(gap);
     }
+    return seeded;
+}
+
+// Written whole or not at all (QSaveFile renames a finished temporary file), so a copy that
+// fails half-way leaves the old file, or none, and the next start tries again.
+QString writeWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return QStringLiteral("%1: %2").arg(path, file.errorString());
+    // Shipped files are read-only for users; their own copies are theirs to edit.
+    QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::WriteOwner);
     return {};
+}
+
+QString seed(const QString& from, const QString& to) {
+    const QString stampPath = to + u'/' + QString::fromUtf16(kSeedStamp);
+    const std::map<QString, QByteArray> before = readStamp(stampPath);
+    std::map<QString, QByteArray> after;
+    for (const char16_t* name : kShippedFiles) {
+        const QString key = QString::fromUtf16(name);
+        const auto source = readAll(from + u'/' + key);
+        if (!source)
+            continue;
+        const QString target = to + u'/' + key;
+        const QByteArray shipped = digest(*source);
+        const auto seeded = before.find(key);
+        if (const QFileInfo info(target); info.exists()) {
+            // One the user locked is theirs too.
+            const auto current = info.isWritable() ? readAll(target) : std::nullopt;
+            const QByteArray own = current ? digest(*current) : QByteArray();
+            if (own == shipped) {
+                after[key] = shipped;
+                continue;
+            }
+            // Changed by the user, or seeded before digests were kept: theirs.
+            if (seeded == before.end() || own != seeded->second) {
+                if (seeded != before.end())
+                    after[key] = seeded->second;
+                continue;
+            }
+            // Left as it was seeded: it follows the shipped file.
+        } else {
+            const QString targetFolder = QFileInfo(target).absolutePath();
+            if (const QString problem = makeFolder(targetFolder); !problem.isEmpty())
+                return QStringLiteral("%1: %2").arg(targetFolder, problem);
+        }
+        after[key] = shipped;
+        if (const QString problem = writeWhole(target, *source); !problem.isEmpty())
+            return problem;
+    }
+    if (after == before)
+        return {};
+    QByteArray stamp = "# The shipped files as last copied here. A file that still matches is "
+                       "replaced when the shipped one changes; delete a line to keep a file.\n";
+    for (const auto& [name, sum] : after)
+        stamp += sum + "  " + name.toUtf8() + '\n';
+    return writeWhole(stampPath, stamp);
 }
 
 } // namespace
@@ -120,7 +186,7 @@ ProgramFolderProblem prepareProgramFolder(const ProgramFolderPlan& plan) {
                 QStringLiteral("neither XDG_DATA_HOME nor HOME is set"), plan.seedFrom};
     if (const QString problem = makeFolder(plan.folder); !problem.isEmpty())
         return {plan.folder, problem, plan.seedFrom};
-    if (const QString problem = copyMissing(plan.seedFrom, plan.folder); !problem.isEmpty())
+    if (const QString problem = seed(plan.seedFrom, plan.folder); !problem.isEmpty())
         return {plan.folder, problem, plan.seedFrom};
     return {};
 }

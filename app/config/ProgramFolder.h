@@ -46,8 +46,9 @@ struct ProgramFolderProblem {
     QString screenText() const;
 };
 
-// Creates a seeded program folder as needed and copies in every shipped file it lacks (the
-// user's own copies are never replaced).
+// Creates a seeded program folder as needed and copies in every shipped file it lacks. A copy
+// still as it was seeded follows a shipped file that changed (an upgrade); one the user
+// changed is never replaced.
 ProgramFolderProblem prepareProgramFolder(const ProgramFolderPlan& plan);
 // For this program (needs the application object).
 ProgramFolderProblem prepareProgramFolder();

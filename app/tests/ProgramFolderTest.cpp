@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace torvik::config;
@@ -70,14 +73,52 @@ TEST_F(Layout, FolderFollowsTheWayTheProgramRuns) {
     EXPECT_TRUE(plan.seedFrom.isEmpty());
 }
 
+// The plan as `nobody` makes it, in a child process (root can write every folder, so a
+// program run by root never sees one it cannot write); as the test's user when that is not
+// root.
+ProgramFolderPlan planAsAnotherUser(const QString& executableDir, const QString& userFolder) {
+    int out[2];
+    if (::pipe(out) != 0)
+        return {QStringLiteral("(no pipe)"), {}};
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        if (::geteuid() == 0) {
+            const passwd* nobody = ::getpwnam("nobody");
+            const uid_t uid = nobody ? nobody->pw_uid : 65534;
+            const gid_t gid = nobody ? nobody->pw_gid : 65534;
+            if (::setgroups(0, nullptr) != 0 || ::setresgid(gid, gid, gid) != 0 ||
+                ::setresuid(uid, uid, uid) != 0)
+                ::_exit(2);
+        }
+        const ProgramFolderPlan plan = planProgramFolder({}, executableDir, userFolder);
+        const QByteArray text = (plan.folder + u'\n' + plan.seedFrom).toUtf8();
+        const bool written = ::write(out[1], text.data(), size_t(text.size())) == text.size();
+        ::_exit(written ? 0 : 3);
+    }
+    ::close(out[1]);
+    QByteArray text;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        text.append(buffer, got);
+    ::close(out[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return {QStringLiteral("(the child failed: %1)").arg(status), {}};
+    const QStringList lines = QString::fromUtf8(text).split(u'\n');
+    return {lines.value(0), lines.value(1)};
+}
+
 TEST_F(Layout, AProgramInAFolderTheUserCannotWriteWorksInTheUsersFolder) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes every folder";
     write(m_bin + "/TorvikLabel.ini", "[MESSAGE]\n0=beside\n");
-    ASSERT_TRUE(QFile::setPermissions(m_bin, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    const ProgramFolderPlan plan = planProgramFolder({}, m_bin, m_user);
-    QFile::setPermissions(m_bin,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // Readable and searchable by everyone, writable by no one but root.
+    constexpr auto open = QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup |
+                          QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+    ASSERT_TRUE(QFile::setPermissions(m_dir.path(), open | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(m_bin, open));
+    const ProgramFolderPlan plan = planAsAnotherUser(m_bin, m_user);
+    QFile::setPermissions(m_bin, open | QFileDevice::WriteOwner);
     EXPECT_EQ(plan.folder, m_user);
     EXPECT_EQ(plan.seedFrom, m_bin);
 }
@@ -100,6 +141,39 @@ TEST_F(Layout, FirstStartSeedsTheUsersFolderAndLaterStartsKeepTheUsersCopies) {
     ASSERT_FALSE(prepareProgramFolder(plan));
     EXPECT_EQ(read(m_user + "/TorvikLabel.ini"), "[MESSAGE]\n0=mine\n");
     EXPECT_EQ(read(m_user + "/Torvik.html"), "<p>help</p>");
+}
+
+TEST_F(Layout, AfterAnUpgradeTheCopiesTheUserLeftAsTheyWereFollowTheShippedFiles) {
+    ship();
+    const ProgramFolderPlan plan = planProgramFolder({}, m_bin, m_user);
+    ASSERT_FALSE(prepareProgramFolder(plan));
+    // The operator words the catalogue in use their own way.
+    write(m_user + "/TorvikLabel.ini", "[MESSAGE]\n0=mine\n");
+
+    // A newer package: new keys in both catalogues, new help.
+    for (const char* name :
+         {"TorvikLabel.ini", "Torvik.html", "en/TorvikLabel.ini", "en/Torvik.html"}) {
+        write(plan.seedFrom + '/' + name, read(plan.seedFrom + '/' + name) + "\n1=new\n");
+        QFile::setPermissions(plan.seedFrom + '/' + name, QFileDevice::ReadOwner);
+    }
+    ASSERT_FALSE(prepareProgramFolder(plan));
+    EXPECT_EQ(read(m_user + "/TorvikLabel.ini"), "[MESSAGE]\n0=mine\n");
+    for (const char* name : {"Torvik.html", "en/TorvikLabel.ini", "en/Torvik.html"}) {
+        EXPECT_EQ(read(m_user + '/' + name), read(plan.seedFrom + '/' + name)) << name;
+        EXPECT_TRUE(QFileInfo(m_user + '/' + name).isWritable()) << name;
+    }
+
+    // Edited after the upgrade: kept through the next one, as is the earlier edit.
+    write(m_user + "/Torvik.html", "<p>my notes</p>");
+    for (const char* name : {"Torvik.html", "en/TorvikLabel.ini"})
+        QFile::setPermissions(plan.seedFrom + '/' + name,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    write(plan.seedFrom + "/Torvik.html", "<p>help 3</p>");
+    write(plan.seedFrom + "/en/TorvikLabel.ini", "[MESSAGE]\n0=english 3\n");
+    ASSERT_FALSE(prepareProgramFolder(plan));
+    EXPECT_EQ(read(m_user + "/Torvik.html"), "<p>my notes</p>");
+    EXPECT_EQ(read(m_user + "/TorvikLabel.ini"), "[MESSAGE]\n0=mine\n");
+    EXPECT_EQ(read(m_user + "/en/TorvikLabel.ini"), "[MESSAGE]\n0=english 3\n");
 }
 
 TEST_F(Layout, AFolderThatCannotBeMadeIsReportedWithItsPath) {
