@@ -2,6 +2,7 @@
 
 #include "plinth/PlinthBtn.h"
 #include "plinth/PlinthDataObject.h"
+#include "widget/PlinthBtnPrivate.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -57,7 +58,7 @@ public:
                 result = Variant::bstr(font.family().toStdString());
                 return {};
             case kFontSize:
-                result = Variant::r8(font.pointSizeF());
+                result = Variant::r8(fontPointSize(*m_button));
                 return {};
             case kFontBold:
                 result = Variant::boolean(font.bold());

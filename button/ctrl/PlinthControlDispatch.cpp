@@ -413,7 +413,8 @@ Status PlinthControl::dispatchSpecial(DispId id, InvokeKind kind, std::span<Vari
             if (Status s = automation::expectArguments(args, 0); !s) {
                 return s;
             }
-            result = Variant::boolean(w.isEnabled());
+            // The button's own setting, not the state its container imposes.
+            result = Variant::boolean(!w.testAttribute(Qt::WA_ForceDisabled));
             return {};
         }
         bool enabled = false;

@@ -1,5 +1,7 @@
 #include "persist/PropertyExchange.h"
 
+#include "model/VirtualKeys.h"
+
 namespace plinth {
 
 namespace {
@@ -204,6 +206,9 @@ Status loadButton(automation::PropertyReader& in, PersistedButton& button) {
     }
     // A plain button has no on state to restore.
     loaded.props.Value = loaded.props.Value && loaded.props.Toggle;
+    // The key is its number; the stored name only shows it and may be spelled in ways this
+    // library does not know, so it is taken from the number, as either write does.
+    loaded.props.VKeyName = virtualKeyName(loaded.props.VKeyNo);
     button = std::move(loaded);
     return {};
 }

@@ -39,7 +39,8 @@ struct Version2 {
     QByteArray picture;
 };
 
-void version2Block(FormBuilder& f, const Version2& v) {
+void version2Block(FormBuilder& f, const Version2& v,
+                   const QString& vKeyName = QStringLiteral("F5"), std::int16_t vKeyNo = 116) {
     f.bytes({})                        // MouseIcon
         .i4(11)                        // MousePointer
         .boolean(false)                // Show
@@ -55,8 +56,8 @@ void version2Block(FormBuilder& f, const Version2& v) {
         .text(QStringLiteral("shift")) // CaptionShift
         .u32(0x00112233)               // FocusColor
         .text(QStringLiteral("hint"))  // HintText
-        .text(QStringLiteral("F5"))    // VKeyName
-        .i2(116)                       // VKeyNo
+        .text(vKeyName)                // VKeyName
+        .i2(vKeyNo)                    // VKeyNo
         .i4(2)                         // CaptionMode
         .i4(v.buttonStyle)             // ButtonStyle
         .i4(4)                         // FocusBorder
@@ -360,6 +361,98 @@ private slots:
         PlinthControl c;
         QCOMPARE(load(c, form), 0);
         QCOMPARE(get(c, 3), Variant::bstr("標準"));
+    }
+
+    // The key is the stored number; its name follows it whatever the form spelled, so the
+    // name always reads as one the property takes.
+    void keyNameFollowsTheStoredNumber_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("no such name") << QStringLiteral("xyz") << 116 << QStringLiteral("F5");
+        QTest::newRow("another key's name") << QStringLiteral("F6") << 116 << QStringLiteral("F5");
+        QTest::newRow("other case") << QStringLiteral("f5") << 116 << QStringLiteral("F5");
+        QTest::newRow("empty name, no key") << QString() << 0 << QStringLiteral("none");
+        QTest::newRow("a key the list does not name")
+            << QStringLiteral("変換") << 0x1C << QStringLiteral("0x1C");
+    }
+
+    void keyNameFollowsTheStoredNumber() {
+        QFETCH(QString, stored);
+        QFETCH(int, number);
+        QFETCH(QString, name);
+        FormBuilder f;
+        f.u32(0x40000).stock();
+        version2Block(f, {}, stored, static_cast<std::int16_t>(number));
+        version3Block(f);
+        version4Block(f, {});
+        PlinthControl c;
+        QCOMPARE(load(c, f.data()), 0);
+        QCOMPARE(get(c, 14), Variant::i2(static_cast<std::int16_t>(number)));
+        QCOMPARE(get(c, 13), Variant::bstr(name.toStdString()));
+        std::vector<Variant> put{get(c, 13)};
+        Variant out;
+        QVERIFY(c.invoke(13, InvokeKind::PropertyPut, put, out));
+        QCOMPARE(get(c, 14), Variant::i2(static_cast<std::int16_t>(number)));
+    }
+
+    // A size given in pixels (Qt then has no point size) is stored in points at the
+    // screen's DPI, so the button's own form loads again, and the font object tells the same.
+    void pixelSizedFontIsStoredInPoints_data() {
+        QTest::addColumn<QString>("styleSheet");
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("font in pixels") << QString() << 16;
+        QTest::newRow("style sheet in pixels") << QStringLiteral("font-size: 12px") << 12;
+    }
+
+    void pixelSizedFontIsStoredInPoints() {
+        QFETCH(QString, styleSheet);
+        QFETCH(int, pixels);
+        PlinthControl a;
+        PlinthBtn& w = *a.widget();
+        if (styleSheet.isEmpty()) {
+            QFont font = w.font();
+            font.setPixelSize(pixels);
+            w.setFont(font);
+        } else {
+            w.setStyleSheet(styleSheet);
+            w.ensurePolished();
+        }
+        QCOMPARE(w.font().pixelSize(), pixels);
+        const double points = pixels * 72.0 / w.logicalDpiY();
+        Variant font = get(a, -512);
+        auto& object = *font.asObject();
+        Variant size;
+        QVERIFY(object.invoke(*object.idOfName("Size"), InvokeKind::PropertyGet, {}, size));
+        QCOMPARE(size, Variant::r8(points));
+        PlinthBtn b;
+        QCOMPARE(b.loadProperties(w.saveProperties()), 0);
+        QCOMPARE(b.font().pointSizeF(), points);
+    }
+
+    // Enabled is the button's own setting: a disabled container leaves it out of the form.
+    void enabledIsTheButtonsOwn_data() {
+        QTest::addColumn<bool>("container");
+        QTest::addColumn<bool>("own");
+        QTest::newRow("both enabled") << true << true;
+        QTest::newRow("container disabled") << false << true;
+        QTest::newRow("button disabled") << true << false;
+        QTest::newRow("both disabled") << false << false;
+    }
+
+    void enabledIsTheButtonsOwn() {
+        QFETCH(bool, container);
+        QFETCH(bool, own);
+        QWidget parent;
+        auto* button = new PlinthBtn(&parent);
+        PlinthControl c(button);
+        button->setEnabled(own);
+        parent.setEnabled(container);
+        QCOMPARE(button->isEnabled(), container && own);
+        QCOMPARE(get(c, -514), Variant::boolean(own));
+        PlinthBtn loaded;
+        QCOMPARE(loaded.loadProperties(button->saveProperties()), 0);
+        QCOMPARE(loaded.isEnabled(), own);
     }
 
     void refusedForms_data() {

@@ -85,6 +85,10 @@ public:
     QPointer<QMenu> menu;
 };
 
+// The widget's font size in points. A size given in pixels (a style sheet's "12px") has no
+// point size of its own in Qt; forms and scripts get it converted at the screen's DPI.
+double fontPointSize(const QWidget& widget);
+
 // What the automation layer of this library reaches beyond the public widget interface.
 struct PlinthBtnAccess {
     static PlinthBtnPrivate& of(PlinthBtn& button) { return *button.d; }

@@ -8,6 +8,7 @@
 #include "widget/PlinthBtnPrivate.h"
 
 #include <QCursor>
+#include <QFontInfo>
 #include <QLoggingCategory>
 #include <algorithm>
 #include <limits>
@@ -80,12 +81,24 @@ void PlinthBtnPrivate::refreshCaption() {
     }
 }
 
+double fontPointSize(const QWidget& widget) {
+    const QFont font = widget.font();
+    if (font.pointSizeF() > 0) {
+        return font.pointSizeF();
+    }
+    if (font.pixelSize() > 0) {
+        return font.pixelSize() * 72.0 / widget.logicalDpiY();
+    }
+    return QFontInfo(font).pointSizeF();
+}
+
 PersistedButton PlinthBtnPrivate::persisted() const {
     PersistedButton out;
-    out.Enabled = q->isEnabled();
+    // The button's own setting: inside a disabled container it is still enabled itself.
+    out.Enabled = !q->testAttribute(Qt::WA_ForceDisabled);
     const QFont font = q->font();
     out.Font.name = font.family();
-    out.Font.size = static_cast<std::int32_t>(font.pointSizeF() * 10000 + 0.5);
+    out.Font.size = static_cast<std::int32_t>(fontPointSize(*q) * 10000 + 0.5);
     out.Font.weight = static_cast<std::int16_t>(font.weight());
     out.Font.italic = font.italic();
     out.Font.underline = font.underline();
