@@ -188,6 +188,34 @@ private slots:
         QCOMPARE(clicked.count(), 1);
     }
 
+    // The key's release goes to the window that took over: the button lets go without a
+    // click, and the next press of the key is a new one, not a repeat.
+    void virtualKeyLetGoWhenTheWindowIsLeft() {
+        FormFixture form;
+        QVERIFY(form.active);
+        PlinthBtn* b = form.buttons[0];
+        b->setVKeyName(QStringLiteral("F2"));
+        QSignalSpy down(b, &PlinthBtn::vKeyDown);
+        QSignalSpy clicked(b, &QAbstractButton::clicked);
+        QTest::keyPress(form.field, Qt::Key_F2);
+        QVERIFY(b->isDown());
+        FormFixture other;
+        QVERIFY(other.active);
+        QVERIFY(QTest::qWaitFor([&] { return !form.window->isActiveWindow(); }, 5000));
+        QVERIFY(!b->isDown());
+        QTest::keyRelease(other.field, Qt::Key_F2);
+        other.window->hide();
+        form.window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.window.get()));
+        QVERIFY(!b->isDown());
+        QTest::keyPress(form.field, Qt::Key_F2);
+        QVERIFY(b->isDown());
+        QCOMPARE(down.count(), 2);
+        QVERIFY(!down.at(1).at(3).toBool()); // not reported as Repeat
+        QTest::keyRelease(form.field, Qt::Key_F2);
+        QCOMPARE(clicked.count(), 1);
+    }
+
     // A disabled or hidden button, or one in another window, is not pressed by its key.
     void virtualKeyOnlyWhereItCounts() {
         FormFixture form;

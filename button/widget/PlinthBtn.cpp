@@ -162,6 +162,15 @@ QSize PlinthBtn::minimumSizeHint() const {
 }
 
 bool PlinthBtn::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate || e->type() == QEvent::WindowDeactivate) {
+        // Qt tells a window's children of its activation by these, not by ActivationChange.
+        // Modifier keys may have been pressed or let go while another window was active.
+        d->setModifiers(PlinthBtnPrivate::modifierBits(QGuiApplication::queryKeyboardModifiers()));
+        if (e->type() == QEvent::WindowDeactivate) {
+            d->releaseKeys();
+        }
+        update(); // the mouse-over look follows the window's activation
+    }
     if (e->type() == QEvent::Shortcut) {
         // The accelerator letter of the caption: a click at once, as the keyboard's.
         if (!isEnabled()) {
@@ -296,11 +305,6 @@ void PlinthBtn::leaveEvent(QEvent* e) {
 
 void PlinthBtn::changeEvent(QEvent* e) {
     switch (e->type()) {
-    case QEvent::ActivationChange:
-        // Modifier keys pressed or let go while another window was active.
-        d->setModifiers(PlinthBtnPrivate::modifierBits(QGuiApplication::queryKeyboardModifiers()));
-        update();
-        break;
     case QEvent::FontChange:
     case QEvent::PaletteChange:
         updateGeometry();

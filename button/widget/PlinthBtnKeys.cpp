@@ -122,6 +122,15 @@ bool PlinthBtnPrivate::handleVirtualKey(QObject*, QKeyEvent* e) {
     return true;
 }
 
+void PlinthBtnPrivate::releaseKeys() {
+    const bool held = vkeyHeld != 0 || spaceDown;
+    vkeyHeld = 0;
+    spaceDown = false;
+    if (held) {
+        q->setDown(false);
+    }
+}
+
 bool PlinthBtnPrivate::handleFocusKey(QKeyEvent* e) {
     const bool shiftHeld = e->modifiers().testFlag(Qt::ShiftModifier);
     switch (e->key()) {

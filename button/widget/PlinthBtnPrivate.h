@@ -61,6 +61,9 @@ public:
     // The virtual key, seen by the filter on the application.
     bool handleVirtualKey(QObject* watched, QKeyEvent* e);
     bool virtualKeyMatches(const QKeyEvent* e) const;
+    // When the window loses activation: the release of a held key goes to another window,
+    // so the press it held ends here, without a click.
+    void releaseKeys();
 
     PersistedButton persisted() const;
     void apply(const PersistedButton& state);
