@@ -70,7 +70,7 @@ constexpr auto kQtKeys = std::to_array<QtKey>({
     {0x01000006, 0x2D, true},  // Insert
     {0x01000007, 0x2E, true},  // Delete
     {0x01000058, 0x2F, false}, // Help
-    {0x01000022, 0x5B, true},  // Meta (the Windows key)
+    {0x01000022, 0x5B, true},  // Meta (the logo key)
     {0x01000055, 0x5D, true},  // Menu (the application key)
     {0x01000025, 0x90, true},  // NumLock
     {0x01000026, 0x91, false}, // ScrollLock

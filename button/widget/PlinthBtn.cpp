@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <memory>
 
 using plinth::Change;
 using plinth::PlinthBtnPrivate;
@@ -96,7 +97,7 @@ void PlinthBtnPrivate::showMenu(const QPoint& globalPos) {
     if (alive.isNull() || cancel) {
         return;
     }
-    auto* popup = new QMenu(q);
+    auto popup = std::make_unique<QMenu>(q);
     popup->setAttribute(Qt::WA_DeleteOnClose);
     for (int i = 0; i < kMenuItemCount; ++i) {
         const MenuItem& item = p.menu[static_cast<std::size_t>(i)];
@@ -118,11 +119,11 @@ void PlinthBtnPrivate::showMenu(const QPoint& globalPos) {
     const bool anyItem = std::any_of(actions.begin(), actions.end(),
                                      [](const QAction* a) { return !a->isSeparator(); });
     if (!anyItem) {
-        delete popup;
         return;
     }
-    menu = popup;
-    popup->popup(globalPos);
+    // From here the button (its parent) and the close own it.
+    menu = popup.release();
+    menu->popup(globalPos);
 }
 
 } // namespace plinth
