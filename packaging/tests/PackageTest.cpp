@@ -1,6 +1,7 @@
 // The Debian package as a user gets it: the files it lists, the dependencies it declares, and,
 // unpacked into a scratch root, a Torvik that starts in a fresh per-user folder seeded from the
-// installed catalogue and help, and a Python module that finds the installed library.
+// installed catalogue and help and measures through the installed control library, and a
+// Python module that finds the installed library.
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -9,10 +10,15 @@
 #include <QFileSystemWatcher>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
@@ -65,6 +71,24 @@ bool waitForFile(const QString& path) {
     if (!QFileInfo::exists(path))
         loop.exec();
     return QFileInfo::exists(path);
+}
+
+// Waits until the process's output holds `text` or the process ends.
+bool waitForOutput(QProcess& p, const QByteArray& text, QByteArray& seen) {
+    QEventLoop loop;
+    auto take = [&] {
+        seen += p.readAllStandardOutput();
+        if (seen.contains(text))
+            loop.quit();
+    };
+    QObject::connect(&p, &QProcess::readyReadStandardOutput, &loop, take);
+    QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kDeadlineMs, &loop, &QEventLoop::quit);
+    take();
+    if (!seen.contains(text) && p.state() != QProcess::NotRunning)
+        loop.exec();
+    seen += p.readAllStandardOutput() + p.readAllStandardError();
+    return seen.contains(text);
 }
 
 // Waits until the process's error output holds `text` or the process ends.
@@ -227,21 +251,107 @@ TEST_F(Unpacked, TorvikStartsInAFreshUserFolderSeededFromTheInstalledCatalogue) 
     EXPECT_EQ(m_second.exitCode(), 0);
     EXPECT_EQ(m_first.state(), QProcess::Running);
 
-    // Ended from outside: without a crash, and, where the program ends in order on the
-    // signal, with its settings in the user's folder.
+    // Ended from outside: in order, its settings written to the user's folder at the end.
     ::kill(static_cast<pid_t>(m_first.processId()), SIGTERM);
     ASSERT_TRUE(m_first.waitForFinished(kDeadlineMs));
-    if (m_first.exitStatus() == QProcess::NormalExit) {
-        EXPECT_EQ(m_first.exitCode(), 0);
-        EXPECT_TRUE(QFileInfo::exists(userFolder() + QStringLiteral("/TorvikSetting.ini")));
-    } else {
-        EXPECT_EQ(m_first.exitCode(), SIGTERM) << "ended by another signal";
-    }
+    EXPECT_EQ(m_first.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(m_first.exitCode(), 0) << m_first.readAllStandardError().toStdString();
+    EXPECT_TRUE(read(userFolder() + QStringLiteral("/TorvikSetting.ini")).contains("[TAB2]\n"))
+        << read(userFolder() + QStringLiteral("/TorvikSetting.ini")).toStdString();
     // The installed tree is left as the package made it.
     EXPECT_TRUE(QDir(m_root + QStringLiteral("/usr/bin"))
                     .entryList({QStringLiteral("Torvik*.*"), QStringLiteral("*.ini")})
                     .isEmpty());
     EXPECT_FALSE(QFileInfo::exists(shipped + QStringLiteral("/TorvikSetting.ini")));
+}
+
+// The port's name also names the system-wide objects the control shares it through, so the
+// test claims a number no other test process holds (the run tests' claims: COM100 to COM255).
+class PortClaim {
+public:
+    PortClaim() {
+        for (int n = 100; n <= 255; ++n) {
+            const std::string path = "/tmp/torvik-run-test-COM" + std::to_string(n) + ".lock";
+            m_fd = ::open(path.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0666);
+            if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) == 0) {
+                m_number = n;
+                return;
+            }
+            if (m_fd >= 0)
+                ::close(m_fd);
+            m_fd = -1;
+        }
+    }
+    ~PortClaim() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    PortClaim(const PortClaim&) = delete;
+    PortClaim& operator=(const PortClaim&) = delete;
+
+    int number() const { return m_number; } // 0: none free
+
+private:
+    int m_number = 0;
+    int m_fd = -1;
+};
+
+// The installed program measures the installed simulator's bus through the installed control
+// library, found from the program's own folder: the driver plugin of the program tests goes to
+// the main screen, starts a saving run and closes the window after a few replies.
+TEST_F(Unpacked, TorvikMeasuresThroughTheInstalledControlLibrary) {
+    const PortClaim port;
+    ASSERT_NE(port.number(), 0) << "no free port number";
+    const QString portName = QStringLiteral("COM%1").arg(port.number());
+    const QProcessEnvironment env = userEnvironment();
+    QDir().mkpath(env.value(QStringLiteral("TAVRIN_PORTS")));
+
+    QProcess bus;
+    bus.setProcessEnvironment(env);
+    bus.setProcessChannelMode(QProcess::MergedChannels);
+    bus.start(m_root + QStringLiteral("/usr/bin/dlcsim"), {QStringLiteral("--link"), portName});
+    QByteArray ready;
+    const bool busReady = waitForOutput(bus, " -> ", ready);
+    auto stopBus = qScopeGuard([&bus] {
+        bus.terminate();
+        if (!bus.waitForFinished(kDeadlineMs))
+            bus.kill();
+        bus.waitForFinished();
+    });
+    ASSERT_TRUE(busReady) << ready.toStdString();
+
+    // 38400 8E1 as the simulator answers, its four cells registered and selected.
+    ASSERT_TRUE(QDir().mkpath(userFolder() + QStringLiteral("/Data")));
+    QFile settings(userFolder() + QStringLiteral("/TorvikSetting.ini"));
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[SERIALNO]\n1=1001\n2=1002\n3=1003\n4=1004\n"
+                   "[SLAVEADDRESS]\n1=1\n2=2\n3=3\n4=4\n"
+                   "[SETTINGS]\nBPS300=False\nBaudrate=38400\nDatabit=8\nStopbit=1\nParity=E\n"
+                   "Comport=" +
+                   QByteArray::number(port.number()) +
+                   "\nErrCond1=True\nCommData=10\nCommDataUnit=M\nCommSync=10\n"
+                   "FileName=DLC_\nSerialLen=3\nStartNo=1\nDirName=" +
+                   QFile::encodeName(userFolder()) +
+                   "/Data/\nDataFormat1=True\nDataFormat2=True\nDP=2\nDataKind=R\n"
+                   "DataUnit=True\nWaitTime=50\nTimeOut=500\n"
+                   "[TAB1]\n1=True\n2=True\n3=True\n4=True\n");
+    settings.close();
+
+    QProcessEnvironment driven = env;
+    driven.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(TORVIK_DRIVER_PLUGIN_PATH));
+    driven.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("torvikdriver"));
+    driven.insert(QStringLiteral("TORVIK_DRIVER"), QStringLiteral("measure,close-after=8"));
+    start(m_first, driven);
+    const bool ended = m_first.waitForFinished(kDeadlineMs);
+    const QByteArray said = m_first.readAllStandardError();
+    ASSERT_TRUE(ended) << "the run did not end: " << said.toStdString();
+    EXPECT_EQ(m_first.exitStatus(), QProcess::NormalExit) << said.toStdString();
+    EXPECT_EQ(m_first.exitCode(), 0) << said.toStdString();
+    EXPECT_FALSE(said.contains("torvik-driver:")) << said.toStdString();
+    // The records of the run, saved at its end.
+    const QByteArray records = read(userFolder() + QStringLiteral("/Data/DLC_001.csv"));
+    EXPECT_GE(records.count('\n'), 2) << records.toStdString();
+    EXPECT_TRUE(read(userFolder() + QStringLiteral("/TorvikSetting.ini")).contains("[TAB2]\n"));
 }
 
 TEST_F(Unpacked, AUserFolderThatCannotBeMadeIsSaidClearly) {
