@@ -299,13 +299,20 @@ TEST_F(FrameTap, WithoutAListenerNothingIsRecordedAndNothingWakesTheHost) {
 
 TEST_F(FrameTap, ThePythonExamplePrintsTheFramesOfItsReads) {
     startBus({"--cells", "2", "--value", "104.5,-3.25"});
-    std::vector<std::string> command = {"/usr/bin/python3", TAVRIN_WATCH_FRAMES_EXAMPLE,
-                                        "--lib",            TAVRIN_LIBRARY_PATH,
-                                        "--prefix",         m_folder.prefix(),
-                                        "--adapter",        "1",
-                                        "--settings",       kBusSettings,
-                                        "--node",           "2",
-                                        "--count",          "2"};
+    std::vector<std::string> command = {"/usr/bin/python3",
+                                        TAVRIN_WATCH_FRAMES_EXAMPLE,
+                                        "--lib",
+                                        TAVRIN_LIBRARY_PATH,
+                                        "--prefix",
+                                        m_folder.prefix(),
+                                        "--adapter",
+                                        "1",
+                                        "--settings",
+                                        kBusSettings,
+                                        "--node",
+                                        "2",
+                                        "--count",
+                                        "2"};
 #ifdef TAVRIN_SANITIZER_PRELOAD
     // The interpreter itself is not instrumented (nor are its leaks ours).
     command.insert(command.begin(), {"/usr/bin/env", "LD_PRELOAD=" TAVRIN_SANITIZER_PRELOAD,
