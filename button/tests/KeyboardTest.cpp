@@ -5,6 +5,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <memory>
 
 using plinth::testing::FormFixture;
 using Mode = PlinthBtn::CaptionModeConstants;
@@ -214,6 +215,35 @@ private slots:
         QVERIFY(!down.at(1).at(3).toBool()); // not reported as Repeat
         QTest::keyRelease(form.field, Qt::Key_F2);
         QCOMPARE(clicked.count(), 1);
+    }
+
+    // Every button of a window hears its own key, also after others were destroyed, even by
+    // a handler while the key was being offered around.
+    void virtualKeysOfButtonsThatComeAndGo() {
+        FormFixture form;
+        QVERIFY(form.active);
+        auto gone = std::make_unique<PlinthBtn>(form.window.get());
+        gone->setVKeyName(QStringLiteral("F4"));
+        gone.reset();
+        PlinthBtn* first = form.buttons[0];
+        PlinthBtn* second = form.buttons[1];
+        first->setVKeyName(QStringLiteral("F2"));
+        second->setVKeyName(QStringLiteral("F3"));
+        QPointer<PlinthBtn> doomed(new PlinthBtn(form.window.get()));
+        doomed->setVKeyName(QStringLiteral("F2"));
+        doomed->show();
+        QSignalSpy firstClicked(first, &QAbstractButton::clicked);
+        QSignalSpy secondClicked(second, &QAbstractButton::clicked);
+        // The newest button with the key takes it; its handler destroys it.
+        connect(doomed.data(), &PlinthBtn::vKeyDown, this,
+                [&](int, int, int, bool) { delete doomed.data(); });
+        QTest::keyClick(form.field, Qt::Key_F4);
+        QTest::keyClick(form.field, Qt::Key_F2);
+        QVERIFY(doomed.isNull());
+        QTest::keyClick(form.field, Qt::Key_F2);
+        QTest::keyClick(form.field, Qt::Key_F3);
+        QCOMPARE(firstClicked.count(), 1);
+        QCOMPARE(secondClicked.count(), 1);
     }
 
     // A disabled or hidden button, or one in another window, is not pressed by its key.

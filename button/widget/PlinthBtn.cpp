@@ -145,12 +145,14 @@ PlinthBtn::PlinthBtn(QWidget* parent)
     });
     // The virtual key and the modifier keys count anywhere in the button's window, not only
     // while it has the focus.
-    qApp->installEventFilter(this);
+    d->watchWindowKeys();
     d->modifiers = PlinthBtnPrivate::modifierBits(QGuiApplication::queryKeyboardModifiers());
     d->refreshCaption();
 }
 
-PlinthBtn::~PlinthBtn() = default;
+PlinthBtn::~PlinthBtn() {
+    d->unwatchWindowKeys();
+}
 
 QSize PlinthBtn::sizeHint() const {
     // The platform's standard button is 75 x 23 pixels.

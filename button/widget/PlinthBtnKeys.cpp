@@ -6,8 +6,10 @@
 #include "plinth/PlinthEnums.h"
 #include "widget/PlinthBtnPrivate.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
+#include <vector>
 
 using plinth::PlinthBtnPrivate;
 
@@ -194,28 +196,81 @@ bool PlinthBtnPrivate::handleFocusKey(QKeyEvent* e) {
     }
 }
 
-} // namespace plinth
+namespace {
 
-bool PlinthBtn::eventFilter(QObject* watched, QEvent* e) {
-    switch (e->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-        break;
-    default:
+// One filter on the application serves every button. The virtual key and the modifier keys
+// count anywhere in a button's window; a filter per button would be asked about every event
+// of the application once per button.
+class WindowKeys final : public QObject {
+public:
+    using QObject::QObject;
+
+    void add(PlinthBtn* button) { m_buttons.push_back(button); }
+    void remove(PlinthBtn* button) { std::erase(m_buttons, button); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        switch (e->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+            break;
+        default:
+            return false;
+        }
+        // Key events reach the window first and then its focus widget; count them once, at
+        // the widget, and only for the buttons of its window.
+        if (!watched->isWidgetType()) {
+            return false;
+        }
+        const QWidget* window = static_cast<QWidget*>(watched)->window();
+        // The newest button first; a handler may delete buttons while the key is offered.
+        std::vector<QPointer<PlinthBtn>> here;
+        for (auto it = m_buttons.rbegin(); it != m_buttons.rend(); ++it) {
+            if ((*it)->window() == window) {
+                here.emplace_back(*it);
+            }
+        }
+        auto* key = static_cast<QKeyEvent*>(e);
+        if (e->type() != QEvent::ShortcutOverride) {
+            const int bits = modifiersAfter(key);
+            for (const QPointer<PlinthBtn>& button : here) {
+                if (button) {
+                    PlinthBtnAccess::of(*button).setModifiers(bits);
+                }
+            }
+        }
+        for (const QPointer<PlinthBtn>& button : here) {
+            if (button && PlinthBtnAccess::of(*button).handleVirtualKey(watched, key)) {
+                return true;
+            }
+        }
         return false;
     }
-    // Key events reach the window first and then its focus widget; count them once, at
-    // the widget, and only in this button's window.
-    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != window()) {
-        return false;
+
+private:
+    std::vector<PlinthBtn*> m_buttons; // in the order they were made
+};
+
+QPointer<WindowKeys> sharedWindowKeys; // the application owns it
+
+} // namespace
+
+void PlinthBtnPrivate::watchWindowKeys() {
+    if (!sharedWindowKeys) {
+        sharedWindowKeys = new WindowKeys(qApp);
+        qApp->installEventFilter(sharedWindowKeys);
     }
-    auto* key = static_cast<QKeyEvent*>(e);
-    if (e->type() != QEvent::ShortcutOverride) {
-        d->setModifiers(modifiersAfter(key));
-    }
-    return d->handleVirtualKey(watched, key);
+    sharedWindowKeys->add(q);
 }
+
+void PlinthBtnPrivate::unwatchWindowKeys() {
+    if (sharedWindowKeys) {
+        sharedWindowKeys->remove(q);
+    }
+}
+
+} // namespace plinth
 
 void PlinthBtn::keyPressEvent(QKeyEvent* e) {
     const QPointer<PlinthBtn> alive(this);

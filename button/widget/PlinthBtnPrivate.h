@@ -58,8 +58,11 @@ public:
 
     // Keys of the focused button (Enter, Space, arrows, the menu key); true when used.
     bool handleFocusKey(QKeyEvent* e);
-    // The virtual key, seen by the filter on the application.
+    // The virtual key, seen by the filter on the application that all buttons share; the
+    // button joins it when made and leaves it when destroyed.
     bool handleVirtualKey(QObject* watched, QKeyEvent* e);
+    void watchWindowKeys();
+    void unwatchWindowKeys();
     bool virtualKeyMatches(const QKeyEvent* e) const;
     // When the window loses activation: the release of a held key goes to another window,
     // so the press it held ends here, without a click.
