@@ -33,6 +33,36 @@ QString builtIn(Notice notice) {
     case Notice::ProgramFolderUnusable:
         return QStringLiteral("プログラムフォルダー %1 を使えません: %2。"
                               "書き込めるフォルダーを TORVIK_HOME に指定してください。");
+    case Notice::LinkPortIsOpen:
+        return QStringLiteral("%1 は開いているため、ポートを変えられません。");
+    case Notice::LinkNoPortNumber:
+        return QStringLiteral("COM%1 はポート番号として使えません。");
+    case Notice::LinkBadSettings:
+        return QStringLiteral(
+            "通信条件「%1」は使えません (ボーレート,パリティ,データ長,ストップビット)。");
+    case Notice::LinkSettingsRefused:
+        return QStringLiteral("%1 にこの通信条件を設定できません: %2");
+    case Notice::LinkBadInputLength:
+        return QStringLiteral("読み込み長 %1 は使えません。");
+    case Notice::LinkBadThreshold:
+        return QStringLiteral("受信イベントのしきい値 %1 は使えません。");
+    case Notice::LinkAlreadyOpen:
+        return QStringLiteral("%1 はすでに開いています。");
+    case Notice::LinkNoSuchPort:
+        return QStringLiteral("ポート %1 がありません。");
+    case Notice::LinkCannotOpen:
+        return QStringLiteral("%1 (%2) を開けません: %3");
+    case Notice::LinkInUse:
+        return QStringLiteral("%1 (%2) は他のプログラムが使っています (%3)。");
+    case Notice::LinkNotOpen:
+        return QStringLiteral("%1 は開いていません。");
+    case Notice::LinkTakesNothing:
+        return QStringLiteral("%1 が送信を受け付けません。送信データを捨てました。");
+    case Notice::LinkLost:
+        return QStringLiteral(
+            "%1 (%2) が使えなくなりました。装置が外されたか、相手側が閉じました。");
+    case Notice::HelpDocumentMissing:
+        return QStringLiteral("ヘルプ文書 %1 がありません。");
     }
     return {};
 }

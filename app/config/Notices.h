@@ -24,6 +24,22 @@ enum class Notice {
     SettingScreenTitle,    //
     HelpWindowTitle,       //
     ProgramFolderUnusable, // %1 the folder, %2 why
+    // The test tab's text link: %1 its port (COMn), %2 the port's device, %3 the system's words.
+    LinkPortIsOpen,      // %1
+    LinkNoPortNumber,    // %1 the number
+    LinkBadSettings,     // %1 the settings text
+    LinkSettingsRefused, // %1, %2 the system's words
+    LinkBadInputLength,  // %1 the length
+    LinkBadThreshold,    // %1 the threshold
+    LinkAlreadyOpen,     // %1
+    LinkNoSuchPort,      // %1
+    LinkCannotOpen,      // %1, %2, %3
+    LinkInUse,           // %1, %2, %3
+    LinkNotOpen,         // %1
+    LinkTakesNothing,    // %1
+    LinkLost,            // %1, %2
+    HelpDocumentMissing, // %1 the document
+    Last = HelpDocumentMissing,
 };
 
 QString noticeText(const ProfileDocument& catalogue, Notice notice);

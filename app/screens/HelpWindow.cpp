@@ -34,8 +34,10 @@ void HelpWindow::showContents(const QString& programFolder, const QWidget& from)
             m_text->setSource(url);
         m_text->scrollToAnchor(QStringLiteral("contents"));
     } else {
-        m_text->setHtml(
-            QStringLiteral("<p>The help document %1 is missing.</p>").arg(path.toHtmlEscaped()));
+        m_text->setHtml(QStringLiteral("<p>%1</p>")
+                            .arg(config::noticeText(config::Notice::HelpDocumentMissing)
+                                     .toHtmlEscaped()
+                                     .arg(path.toHtmlEscaped())));
     }
     if (!isVisible())
         move(from.pos() + QPoint(40, 40));

@@ -1,5 +1,7 @@
 // The shipped label catalogues must give every key the screens and message boxes read a
 // usable text; a missing key would show ***** on the operator's screen.
+#include "config/Notices.h"
+
 #include <QFile>
 #include <QMap>
 #include <QRegularExpression>
@@ -33,7 +35,7 @@ std::vector<std::pair<QString, QStringList>> expectedKeys() {
         {QStringLiteral("TAB4"), range(0, 28)},
         {QStringLiteral("TREND"), range(1, 20)},
         {QStringLiteral("MONITOR"), range(1, 21)},
-        {QStringLiteral("NOTICE"), range(1, 12)},
+        {QStringLiteral("NOTICE"), range(1, static_cast<int>(torvik::config::Notice::Last))},
     };
 }
 
@@ -159,6 +161,21 @@ TEST(Catalogue, NoticesKeepTheirPlaceholdersAndEnglishIsEnglish) {
                 }
             }
         }
+    }
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
+}
+
+// A catalogue without section NOTICE shows the built-in texts: the Japanese catalogue's own.
+TEST(Catalogue, BuiltInNoticesAreTheJapaneseCatalogues) {
+    QStringList problems;
+    const auto japanese = load(TORVIK_CATALOGUE_JA, problems).value(QStringLiteral("NOTICE"));
+    for (int key = 1; key <= static_cast<int>(torvik::config::Notice::Last); ++key) {
+        const QString builtIn = torvik::config::noticeText(
+            torvik::config::ProfileDocument(), static_cast<torvik::config::Notice>(key));
+        if (builtIn != japanese.value(QString::number(key)))
+            problems << QStringLiteral("[NOTICE] %1: built in %2, catalogue %3")
+                            .arg(key)
+                            .arg(builtIn, japanese.value(QString::number(key)));
     }
     EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
 }

@@ -1,5 +1,6 @@
 // Moving between the three screens through the menus and buttons, the version box and help.
 #include "ScreenFixture.h"
+#include "config/Notices.h"
 #include "config/ProgramValues.h"
 #include "screens/HelpWindow.h"
 #include "screens/frmComm.h"
@@ -296,12 +297,14 @@ void NavigationTest::help() {
     QVERIFY(text->toPlainText().contains(QStringLiteral("目次")));
     QCOMPARE(text->source(), QUrl::fromLocalFile(HelpWindow::documentPath(f.folder())));
 
-    // A missing document is said in the window itself.
+    // A missing document is said in the window itself, in the catalogue's words.
     window->close();
     QFile::remove(HelpWindow::documentPath(f.folder()));
     trigger(f.screens().setting(), "mnu_h1");
     QVERIFY(window->isVisible());
-    QVERIFY(text->toPlainText().contains(QStringLiteral("missing")));
+    QCOMPARE(text->toPlainText(),
+             torvik::config::noticeText(torvik::config::Notice::HelpDocumentMissing)
+                 .arg(HelpWindow::documentPath(f.folder())));
     window->close();
     trigger(f.screens().comm(), "mnu_h1");
     QVERIFY(window->isVisible());
