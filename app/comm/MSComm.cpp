@@ -3,6 +3,7 @@
 #include "comm/DeviceLock.h"
 #include "commport/PortName.h"
 #include "commport/PortPath.h"
+#include "config/Notices.h"
 
 #include <QLoggingCategory>
 #include <QMetaObject>
@@ -35,11 +36,8 @@ std::optional<QSerialPort::Parity> parityOf(QStringView letter) {
     }
 }
 
-QByteArray bytesOf(const QString& text) {
-    const bool bytes =
-        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
-    return bytes ? text.toLatin1() : text.toUtf8();
-}
+using config::Notice;
+using config::noticeText;
 
 } // namespace
 
@@ -93,9 +91,9 @@ QString MSComm::portLabel() const {
 
 int MSComm::setCommPort(int port) {
     if (PortOpen())
-        return fail(comPortOpen, QStringLiteral("%1: the port is open").arg(portLabel()));
+        return fail(comPortOpen, noticeText(Notice::LinkPortIsOpen).arg(portLabel()));
     if (!tavrin::portNameFrom("COM", port))
-        return fail(comPortInvalid, QStringLiteral("COM%1 is no port number").arg(port));
+        return fail(comPortInvalid, noticeText(Notice::LinkNoPortNumber).arg(port));
     m_commPort = port;
     m_errorText.clear();
     return 0;
@@ -104,13 +102,12 @@ int MSComm::setCommPort(int port) {
 int MSComm::setSettings(const QString& settings) {
     const auto parsed = parseSerialSettings(settings);
     if (!parsed)
-        return fail(comInvalidPropertyValue,
-                    QStringLiteral("\"%1\" is no serial settings text").arg(settings));
+        return fail(comInvalidPropertyValue, noticeText(Notice::LinkBadSettings).arg(settings));
     if (PortOpen() &&
         !(m_port.setBaudRate(parsed->baudRate) && m_port.setParity(parsed->parity) &&
           m_port.setDataBits(parsed->dataBits) && m_port.setStopBits(parsed->stopBits)))
         return fail(comInvalidPropertyValue,
-                    QStringLiteral("%1: %2").arg(portLabel(), m_port.errorString()));
+                    noticeText(Notice::LinkSettingsRefused).arg(portLabel(), m_port.errorString()));
     m_settings = *parsed;
     m_settingsText = settings;
     m_errorText.clear();
@@ -119,14 +116,14 @@ int MSComm::setSettings(const QString& settings) {
 
 int MSComm::setInputLen(int length) {
     if (length < 0)
-        return fail(comInvalidPropertyValue, QStringLiteral("input length %1").arg(length));
+        return fail(comInvalidPropertyValue, noticeText(Notice::LinkBadInputLength).arg(length));
     m_inputLen = length;
     return 0;
 }
 
 int MSComm::setRThreshold(int threshold) {
     if (threshold < 0)
-        return fail(comInvalidPropertyValue, QStringLiteral("threshold %1").arg(threshold));
+        return fail(comInvalidPropertyValue, noticeText(Notice::LinkBadThreshold).arg(threshold));
     m_rThreshold = threshold;
     return 0;
 }
@@ -140,11 +137,11 @@ int MSComm::setPortOpen(bool open) {
         return 0;
     }
     if (m_port.isOpen())
-        return fail(comPortAlreadyOpen, QStringLiteral("%1: already open").arg(portLabel()));
+        return fail(comPortAlreadyOpen, noticeText(Notice::LinkAlreadyOpen).arg(portLabel()));
     const auto name = tavrin::portNameFrom("COM", m_commPort);
     const auto path = name ? tavrin::resolveDevicePath(*name) : std::nullopt;
     if (!path)
-        return fail(comPortInvalid, QStringLiteral("%1: no such port").arg(portLabel()));
+        return fail(comPortInvalid, noticeText(Notice::LinkNoSuchPort).arg(portLabel()));
     m_devicePath = QString::fromStdString(*path);
     m_port.setPortName(m_devicePath);
     m_port.setBaudRate(m_settings.baudRate);
@@ -157,15 +154,14 @@ int MSComm::setPortOpen(bool open) {
         const auto error = m_port.error();
         const int number =
             error == QSerialPort::PermissionError ? comPortAlreadyOpen : comPortInvalid;
-        return fail(
-            number,
-            QStringLiteral("%1 (%2): %3").arg(portLabel(), m_devicePath, m_port.errorString()));
+        return fail(number, noticeText(Notice::LinkCannotOpen)
+                                .arg(portLabel(), m_devicePath, m_port.errorString()));
     }
     if (!lockDeviceExclusive(static_cast<int>(m_port.handle()))) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         m_port.close();
-        return fail(comPortAlreadyOpen, QStringLiteral("%1 (%2): in use by another program (%3)")
-                                            .arg(portLabel(), m_devicePath, why));
+        return fail(comPortAlreadyOpen,
+                    noticeText(Notice::LinkInUse).arg(portLabel(), m_devicePath, why));
     }
     m_closingLostPort = false;
     m_commEvent = 0;
@@ -189,12 +185,15 @@ QString MSComm::Input() {
 
 int MSComm::setOutput(const QString& text) {
     if (!m_port.isOpen())
-        return fail(comPortNotOpen, QStringLiteral("%1: the port is not open").arg(portLabel()));
-    const QByteArray bytes = bytesOf(text);
+        return fail(comPortNotOpen, noticeText(Notice::LinkNotOpen).arg(portLabel()));
+    QByteArray bytes(text.size(), '?');
+    std::transform(text.begin(), text.end(), bytes.begin(), [](QChar c) {
+        return c.unicode() <= 0xFF ? static_cast<char>(c.unicode()) : '?';
+    });
     if (m_port.bytesToWrite() + bytes.size() > kMaxPendingOutputBytes) {
         qCWarning(lcTextLink) << portLabel() << "takes nothing: dropped" << bytes.size()
                               << "bytes of output";
-        return fail(comTxFull, QStringLiteral("%1: the line takes nothing").arg(portLabel()));
+        return fail(comTxFull, noticeText(Notice::LinkTakesNothing).arg(portLabel()));
     }
     m_port.write(bytes);
     // Out now, not at the next turn of the event loop: a Stop that follows closes the port.
@@ -230,13 +229,10 @@ void MSComm::closeLostPort() {
     if (!m_closingLostPort)
         return;
     // The port's own error text is that of its last failed call, which says little here.
-    const QString reason =
-        QStringLiteral("%1 (%2): the port stopped working (its device went away or the other "
-                       "end closed it)")
-            .arg(portLabel(), m_devicePath);
+    const QString reason = noticeText(Notice::LinkLost).arg(portLabel(), m_devicePath);
     m_port.close();
     m_closingLostPort = false;
-    qCWarning(lcTextLink).noquote() << "lost the port" << reason;
+    qCWarning(lcTextLink).noquote() << "lost the port" << portLabel() << "on" << m_devicePath;
     emit portLost(reason);
 }
 

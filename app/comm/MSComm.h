@@ -2,8 +2,10 @@
 // that reports received characters as an event and reads and writes whole texts. Port n is
 // COMn, found as the control finds it (a link in the ports folder, else /dev/ttyS(n-1)).
 // Property writes that fail return an error number (0: done) and leave a text for the
-// operator in errorText(); nothing here throws.
+// operator in errorText(), in the catalogue's words (section NOTICE); nothing here throws.
 #pragma once
+
+#include "config/ProfileEncoding.h"
 
 #include <QLoggingCategory>
 #include <QObject>
@@ -63,19 +65,25 @@ public:
     int setRThreshold(int threshold); // 0: no receive events
     int CommEvent() const { return m_commEvent; }
     int InBufferCount() const;
-    // Characters are bytes: code n is byte n.
+    // Characters are bytes both ways: code n is byte n, so that a hexadecimal entry of the
+    // command table is one raw byte whatever the encoding. A character beyond 255 is no byte
+    // and goes out as '?'. The link turns its texts into such bytes, and back, in TextEncoding
+    // (comm/TextCommands.h).
     QString Input();
-    // Sent unchanged: characters up to code 255 as those bytes, a text with any character
-    // beyond that as UTF-8.
     int setOutput(const QString& text);
+    // The encoding of the texts on this line: that of the settings file the command table was
+    // read from, so that a command in the table meets the bytes a device sends for it.
+    config::ProfileEncoding TextEncoding() const { return m_textEncoding; }
+    void setTextEncoding(config::ProfileEncoding encoding) { m_textEncoding = encoding; }
 
-    // Why the last refused write was refused, naming the port.
+    // Why the last refused write was refused, naming the port; the system's own words added
+    // where they say more.
     const QString& errorText() const { return m_errorText; }
 
 signals:
     void OnComm();
     // The open port stopped working (its device went away, the other end of a pseudo-terminal
-    // closed); it is closed by the time this arrives.
+    // closed); it is closed by the time this arrives. The reason is for the operator.
     void portLost(const QString& reason);
 
 private:
@@ -95,6 +103,7 @@ private:
     QString m_errorText;
     QString m_devicePath;
     bool m_closingLostPort = false;
+    config::ProfileEncoding m_textEncoding = config::ProfileEncoding::Utf8;
 };
 
 } // namespace torvik::comm

@@ -2,6 +2,8 @@
 
 #include "config/ProgramValues.h"
 
+#include <algorithm>
+
 namespace torvik::comm {
 namespace {
 
@@ -40,26 +42,47 @@ QString asOneCommand(const QString& text) {
     return command.sliced(begin, end - begin);
 }
 
+bool ascii(const QString& text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
 } // namespace
 
-std::optional<int> matchCommand(const mdlFileMgr::CommandTable& table, const QString& text) {
+QString lineBytes(const QString& text, config::ProfileEncoding encoding) {
+    if (ascii(text)) // the same in both encodings, and most commands are
+        return text;
+    return QString::fromLatin1(config::encodeText(text, encoding));
+}
+
+QString lineText(const QString& bytes, config::ProfileEncoding encoding) {
+    if (ascii(bytes))
+        return bytes;
+    return config::decodeText(bytes.toLatin1(), encoding);
+}
+
+std::optional<int> matchCommand(const mdlFileMgr::CommandTable& table, const QString& received,
+                                config::ProfileEncoding encoding) {
     for (int k = 0; k < kEntries; ++k) {
-        const QString& command = table.command[static_cast<std::size_t>(k)];
-        if (!command.isEmpty() && command == text)
+        const auto i = static_cast<std::size_t>(k);
+        const QString& command = table.command[i];
+        if (!command.isEmpty() &&
+            (table.hex[i] ? command : lineBytes(command, encoding)) == received)
             return k;
     }
     return std::nullopt;
 }
 
 QString shownCommand(const mdlFileMgr::CommandTable& table, std::optional<int> entry,
-                     const QString& command) {
-    if (entry && table.hex[static_cast<std::size_t>(*entry)])
-        return codeOf(command);
-    return command;
+                     const QString& received, config::ProfileEncoding encoding) {
+    if (!entry)
+        return lineText(received, encoding);
+    const auto k = static_cast<std::size_t>(*entry);
+    return table.hex[k] ? codeOf(received) : table.command[k];
 }
 
 CommandResponse commandResponse(const mdlFileMgr::CommandTable& table, std::optional<int> entry,
-                                const QString& dataText, const QString& terminator) {
+                                const QString& dataText, const QString& terminator,
+                                config::ProfileEncoding encoding) {
     CommandResponse out;
     if (!entry)
         return out;
@@ -73,7 +96,7 @@ CommandResponse commandResponse(const mdlFileMgr::CommandTable& table, std::opti
     out.shown = response;
     out.shown.replace(u'%', dataText);
     if (!response.isEmpty()) {
-        out.output = out.shown + terminator;
+        out.output = lineBytes(out.shown + terminator, encoding);
         out.highlight = true;
     }
     return out;

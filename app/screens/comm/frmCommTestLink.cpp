@@ -75,8 +75,8 @@ void frmComm::readTestLink() {
     if (!MSComm1->PortOpen() || MSComm1->InBufferCount() == 0)
         return;
     const auto& table = programValues().commands;
-    const auto matches = [&table](const QString& text) {
-        return torvik::comm::matchCommand(table, text).has_value();
+    const auto matches = [&table, encoding = MSComm1->TextEncoding()](const QString& text) {
+        return torvik::comm::matchCommand(table, text, encoding).has_value();
     };
     for (const QString& command : m_link.assembler.take(MSComm1->Input(), matches))
         queueCommand(command);
@@ -104,8 +104,10 @@ void frmComm::queueCommand(const QString& command) {
 
 void frmComm::CommOut(const QString& command) {
     const auto& table = programValues().commands;
-    m_link.entry = torvik::comm::matchCommand(table, command);
-    m_test.txtRecvCommand->setText(torvik::comm::shownCommand(table, m_link.entry, command));
+    const auto encoding = MSComm1->TextEncoding();
+    m_link.entry = torvik::comm::matchCommand(table, command, encoding);
+    m_test.txtRecvCommand->setText(
+        torvik::comm::shownCommand(table, m_link.entry, command, encoding));
     comm::paintText(m_test.lblRecvCommand, kHighlight);
     m_link.now = TestLinkState::Step::CommandShown;
     m_link.step->start(kHighlightMs);
@@ -121,8 +123,8 @@ void frmComm::answerStep() {
     case TestLinkState::Step::Waiting: {
         // The data text as it is now: a poll that completed during the delay counts.
         const auto& v = programValues();
-        const auto response = torvik::comm::commandResponse(v.commands, m_link.entry,
-                                                            m_link.sendData, v.TestTerminator);
+        const auto response = torvik::comm::commandResponse(
+            v.commands, m_link.entry, m_link.sendData, v.TestTerminator, MSComm1->TextEncoding());
         m_test.txtSendData->setText(response.shown);
         if (response.highlight)
             comm::paintText(m_test.lblSendData, kHighlight);

@@ -3,6 +3,8 @@
 #include "comm/ControlReply.h"
 #include "comm/MSComm.h"
 #include "comm/SendData.h"
+#include "config/PrivateProfile.h"
+#include "config/ProgramFolder.h"
 #include "config/ProgramValues.h"
 #include "screens/MessageBox.h"
 #include "screens/comm/RunSteps.h"
@@ -40,6 +42,11 @@ bool frmComm::OpenTestLink() {
         error = MSComm1->setPortOpen(true);
     if (error == 0)
         error = MSComm1->setRThreshold(1);
+    // The table was read from the settings file at start; the program's own writes keep the
+    // file's encoding, so the file tells how the table's texts were written.
+    MSComm1->setTextEncoding(
+        config::ProfileDocument::load(config::settingsFilePath(config::programFolder()))
+            .encoding());
     resetTestLink();
     if (error == 0) {
         DLC_CommStatusDisplay(); // in place of what a failed start or a lost port said

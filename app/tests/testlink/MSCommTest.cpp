@@ -52,9 +52,15 @@ TEST(SerialSettings, TextsAsTheTabBuildsThem) {
 }
 
 // A pseudo-terminal linked as COM9 in a ports folder of its own; the test holds the master.
+// The program folder holds the English catalogue, whose words the refusals must be in (the
+// built-in texts are Japanese).
 class LinkedPty : public testing::Test {
 protected:
     void SetUp() override {
+        m_savedHome = qgetenv("TORVIK_HOME");
+        qputenv("TORVIK_HOME", m_home.path().toLocal8Bit());
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TORVIK_CATALOGUE_EN),
+                                m_home.filePath(QStringLiteral("TorvikLabel.ini"))));
         m_master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         ASSERT_GE(m_master, 0);
         ASSERT_EQ(grantpt(m_master), 0);
@@ -75,6 +81,7 @@ protected:
     }
     void TearDown() override {
         qputenv("TAVRIN_PORTS", m_saved);
+        qputenv("TORVIK_HOME", m_savedHome);
         if (m_master >= 0)
             ::close(m_master);
     }
@@ -107,7 +114,9 @@ protected:
     char* argv[1] = {arg0};
     QCoreApplication app{argc, argv};
     QTemporaryDir m_ports;
+    QTemporaryDir m_home;
     QByteArray m_saved;
+    QByteArray m_savedHome;
     int m_master = -1;
 };
 
@@ -131,38 +140,53 @@ TEST_F(LinkedPty, CharactersAreBytesBothWays) {
     EXPECT_EQ(port.Input(), QString::fromLatin1(in));
     EXPECT_EQ(port.InBufferCount(), 0);
 
-    // Codes up to 255 go out as those bytes; a text beyond them as UTF-8.
+    // Codes up to 255 go out as those bytes; a character beyond them is no byte.
     EXPECT_EQ(port.setOutput(QString(QChar(0x06)) + QChar(0xE9)), 0);
     EXPECT_EQ(readMaster(2), QByteArray("\x06\xe9", 2));
-    EXPECT_EQ(port.setOutput(QStringLiteral("ＯＫ")), 0);
-    EXPECT_EQ(readMaster(6), QStringLiteral("ＯＫ").toUtf8());
+    EXPECT_EQ(port.setOutput(QStringLiteral("ＯＫ!")), 0);
+    EXPECT_EQ(readMaster(3), QByteArray("?" "?!"));
 
     EXPECT_EQ(port.setPortOpen(true), MSComm::comPortAlreadyOpen);
+    EXPECT_EQ(port.errorText(), QStringLiteral("COM9 is already open."));
     EXPECT_EQ(port.setCommPort(3), MSComm::comPortOpen);
+    EXPECT_EQ(port.errorText(), QStringLiteral("COM9 is open: its port cannot be changed."));
     EXPECT_EQ(port.setPortOpen(false), 0);
     EXPECT_FALSE(port.PortOpen());
     EXPECT_EQ(port.setOutput(QStringLiteral("x")), MSComm::comPortNotOpen);
+    EXPECT_EQ(port.errorText(), QStringLiteral("COM9 is not open."));
 }
 
 TEST_F(LinkedPty, RefusalsNameThePort) {
     MSComm port;
     EXPECT_EQ(port.setCommPort(0), MSComm::comPortInvalid);
+    EXPECT_EQ(port.errorText(), QStringLiteral("COM0 is not a port number."));
     EXPECT_EQ(port.setCommPort(256), MSComm::comPortInvalid);
     EXPECT_EQ(port.setSettings(QStringLiteral("9600,X,8,1")), MSComm::comInvalidPropertyValue);
+    EXPECT_EQ(port.errorText(), QStringLiteral("The serial settings '9600,X,8,1' cannot be used "
+                                               "(baud rate,parity,data bits,stop bits)."));
     EXPECT_EQ(port.Settings(), QStringLiteral("9600,N,8,1")); // unchanged
-    // A link that leads nowhere: no such port.
-    ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/tty"), m_ports.filePath("COM10")));
+    // A link that leads nowhere: no such port, in the system's words.
+    const QString nowhere = m_ports.filePath("COM10");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/nonexistent/tty"), nowhere));
     ASSERT_EQ(port.setCommPort(10), 0);
     EXPECT_EQ(port.setPortOpen(true), MSComm::comPortInvalid);
-    EXPECT_TRUE(port.errorText().startsWith(QStringLiteral("COM10 ")))
+    EXPECT_TRUE(
+        port.errorText().startsWith(QStringLiteral("COM10 (%1) cannot be opened: ").arg(nowhere)))
         << port.errorText().toStdString();
+    EXPECT_GT(port.errorText().size(),
+              QStringLiteral("COM10 (%1) cannot be opened: ").arg(nowhere).size());
     // A second user of COM9 is refused while the first has it.
     MSComm first;
     ASSERT_EQ(first.setCommPort(9), 0);
     ASSERT_EQ(first.setPortOpen(true), 0) << first.errorText().toStdString();
     ASSERT_EQ(port.setCommPort(9), 0);
     EXPECT_EQ(port.setPortOpen(true), MSComm::comPortAlreadyOpen);
-    EXPECT_TRUE(port.errorText().contains(QStringLiteral("COM9")));
+    // Refused by the lock, or by the device's exclusive mode before it.
+    const QString com9 = QStringLiteral("COM9 (%1) ").arg(m_ports.filePath("COM9"));
+    EXPECT_TRUE(
+        port.errorText().startsWith(com9 + QStringLiteral("is in use by another program (")) ||
+        port.errorText().startsWith(com9 + QStringLiteral("cannot be opened: ")))
+        << port.errorText().toStdString();
     first.setPortOpen(false);
     EXPECT_EQ(port.setPortOpen(true), 0) << port.errorText().toStdString();
 }
@@ -178,7 +202,9 @@ TEST_F(LinkedPty, ALostPortIsClosedAndReported) {
     m_master = -1;
     ASSERT_TRUE(waitFor([&] { return !lost.isEmpty(); }));
     EXPECT_FALSE(port.PortOpen());
-    EXPECT_TRUE(lost.startsWith(QStringLiteral("COM9 "))) << lost.toStdString();
+    EXPECT_EQ(lost, QStringLiteral("COM9 (%1) stopped working: its device went away or the other "
+                                   "end closed it.")
+                        .arg(m_ports.filePath("COM9")));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The test tab's bench: the run tests' bench (dlcsim on the bench's port, cells 1001 to 1004
-// all reading 123.456) in the variant with the test tab, the text link on COM6 at the tab's defaults
-// with the built-in command table and one hexadecimal entry more (0x05 answered by 0x06), and the
-// two data loggers the tests play: textpeer on a pseudo-terminal of its own, or a
+// all reading 123.456) in the variant with the test tab, the text link on COM6 at the tab's
+// defaults with the built-in command table and one hexadecimal entry more (0x05 answered by 0x06),
+// and the two data loggers the tests play: textpeer on a pseudo-terminal of its own, or a
 // pseudo-terminal the test writes to itself.
 #pragma once
 

@@ -3,6 +3,8 @@
 // the data text's rules: every cell reads 123.456, shown as 123.46 ("##0.00"), which with two
 // integer digits, one decimal and both signs is "+23.5".
 #include "TestLinkFixture.h"
+#include "config/Notices.h"
+#include "config/ProfileEncoding.h"
 #include "config/ProgramValues.h"
 
 #include <QCheckBox>
@@ -30,6 +32,9 @@ public:
     }
     QStringList seen;
 };
+
+const QString kSync = QStringLiteral("00 05 00 00 FF 00");
+const QString kPoll = QStringLiteral("01 04 00 00 00 02");
 
 int polls(const QStringList& frames, const QString& prefix) {
     int n = 0;
@@ -96,6 +101,80 @@ private slots:
         QCOMPARE(polls(frames, QStringLiteral("01 04 00 30 00 02")), 1);
         QVERIFY(polls(frames, QStringLiteral("01 04 00 00 00 02")) >= 1);
         QCOMPARE(polls(frames, QStringLiteral("00 05")), 0); // no synchronisation signal
+    }
+
+    // With the synchronisation signal on (chkSync off), every poll of the cell follows a
+    // broadcast of it, and the link answers as it does without.
+    void synchronisedPolls() {
+        TestLinkFixture f(
+            ScreenFixture::Overrides{{QStringLiteral("TAB4/3"), QStringLiteral("False")}});
+        QVERIFY(f.simulatorReady());
+        QVERIFY(!f.find<QCheckBox>("chkSync")->isChecked());
+        TextPeer peer({QStringLiteral("--terminator"), QStringLiteral("NONE"),
+                       QStringLiteral("--timeout"), QStringLiteral("700")});
+        QVERIFY2(peer.ready(), qPrintable(peer.output()));
+        peer.changed = [&f] { f.poke(); };
+        long long repliesAtFirst = -1;
+        QVERIFY(f.run(
+            [&] {
+                repliesAtFirst = f.replies();
+                peer.send("MSV?33,1,0\\r\\n\n");
+                peer.endInput();
+            },
+            [&] { return peer.finished() && f.replies() >= repliesAtFirst + 4; }));
+        const auto r = peer.responses();
+        QCOMPARE(r.size(), std::size_t{1});
+        QCOMPARE(r[0].response, QStringLiteral(R"(+23.5,1,0\r\n)"));
+
+        const QStringList frames = f.bench().receivedFrames();
+        QVERIFY2(polls(frames, kPoll) >= 5, qPrintable(frames.join(u'\n')));
+        // The address and the rated values first; then sync and poll, round after round.
+        const qsizetype firstSync = frames.indexOf(kSync + QStringLiteral(" 8D EB"));
+        QVERIFY2(firstSync > 0, qPrintable(frames.join(u'\n')));
+        for (qsizetype k = 0; k < firstSync; ++k)
+            QVERIFY2(!frames[k].startsWith(kPoll), qPrintable(frames[k]));
+        QVERIFY(frames[firstSync - 1].startsWith(QStringLiteral("01 04 00 30")));
+        for (qsizetype k = firstSync; k < frames.size(); ++k) {
+            if (frames[k].startsWith(kPoll))
+                QVERIFY2(frames[k - 1].startsWith(kSync), qPrintable(frames[k - 1]));
+            if (frames[k].startsWith(kSync) && k + 1 < frames.size())
+                QVERIFY2(frames[k + 1].startsWith(kPoll), qPrintable(frames[k + 1]));
+        }
+    }
+
+    // The table's texts are on the line in the settings file's encoding: a command in it is
+    // met, and its response sent, in UTF-8 or in Shift-JIS as the file is.
+    void textsInTheSettingsFilesEncoding_data() {
+        QTest::addColumn<bool>("shiftJis");
+        QTest::newRow("UTF-8") << false;
+        QTest::newRow("Shift-JIS") << true;
+    }
+    void textsInTheSettingsFilesEncoding() {
+        QFETCH(bool, shiftJis);
+        using torvik::config::ProfileEncoding;
+        // Entry 11, the one the table's initialisation leaves as the file gave it.
+        TestLinkFixture f(
+            ScreenFixture::Overrides{{QStringLiteral("COMMAND/12"), QStringLiteral("表示?")},
+                                     {QStringLiteral("RESPONSE/12"), QStringLiteral("値=%")}});
+        QVERIFY(f.simulatorReady());
+        const auto encoding = shiftJis ? ProfileEncoding::ShiftJis : ProfileEncoding::Utf8;
+        if (shiftJis) {
+            // The same file as the older program wrote it; the table read from it is the same.
+            QFile file(f.bench().screens().settingsPath());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QString text = QString::fromUtf8(file.readAll());
+            file.close();
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(torvik::config::encodeText(text, ProfileEncoding::ShiftJis));
+        }
+        RawPeer peer(f.portsFolder());
+        QVERIFY(peer.ready());
+        const QByteArray answer = torvik::config::encodeText(u"値=+23.5\r\n", encoding);
+        QVERIFY(f.run([&] { peer.send(torvik::config::encodeText(u"表示?\r\n", encoding)); },
+                      [&] { return peer.received().size() >= answer.size(); }));
+        QCOMPARE(peer.received(), answer);
+        QCOMPARE(f.box("txtRecvCommand")->text(), QStringLiteral("表示?"));
+        QCOMPARE(f.box("txtSendData")->text(), QStringLiteral("値=+23.5"));
     }
 
     // Commands that come in pieces, two in one read, or with CR alone still reach the table.
@@ -220,8 +299,16 @@ private slots:
         QVERIFY(f.run(
             {}, [] { return true; }, 10000));
         QCOMPARE(f.messages(), QStringList{ScreenFixture::slot(1)});
-        QVERIFY2(f.find<QLabel>("lblMsgTest")->text().contains(u"COM6"),
-                 qPrintable(f.find<QLabel>("lblMsgTest")->text()));
+        // In the catalogue's words: the port, its device, the system's reason.
+        const QString shown = f.find<QLabel>("lblMsgTest")->text();
+        const auto says = [&](torvik::config::Notice notice) {
+            const QString words = torvik::config::noticeText(notice);
+            return shown.startsWith(
+                words.section(QStringLiteral("%3"), 0, 0).arg(QStringLiteral("COM6"), link));
+        };
+        QVERIFY2(says(torvik::config::Notice::LinkCannotOpen) ||
+                     (taken && says(torvik::config::Notice::LinkInUse)),
+                 qPrintable(shown));
         QVERIFY(f.button("cmdStartTest")->isEnabled());
         QVERIFY(!f.button("cmdStopTest")->isEnabled());
         QVERIFY(f.find<QComboBox>("cmbNoTest")->isEnabled());

@@ -9,6 +9,9 @@
 namespace torvik::comm {
 namespace {
 
+using config::ProfileEncoding;
+constexpr auto kUtf8 = ProfileEncoding::Utf8;
+
 mdlFileMgr::CommandTable builtInTable() {
     mdlFileMgr::ProgramValues values;
     mdlFileMgr::CommandInit(values);
@@ -31,7 +34,7 @@ TEST(CommandTable, FirstNonEmptyEqualEntryMatches) {
         {QString(), std::nullopt}, // the empty entries 8 to 11 match nothing
     };
     for (const auto& c : cases)
-        EXPECT_EQ(matchCommand(table, c.received), c.entry) << c.received.toStdString();
+        EXPECT_EQ(matchCommand(table, c.received, kUtf8), c.entry) << c.received.toStdString();
 }
 
 TEST(CommandTable, WhatIsShownAndSent) {
@@ -44,10 +47,10 @@ TEST(CommandTable, WhatIsShownAndSent) {
     const QString crlf = QStringLiteral("\r\n");
     const QString data = QStringLiteral("+23.5");
 
-    EXPECT_EQ(shownCommand(table, 0, QStringLiteral("MSV?33,1,0")), u"MSV?33,1,0");
-    EXPECT_EQ(shownCommand(table, 6, QString(QChar(0x12))), u"12");
-    EXPECT_EQ(shownCommand(table, 7, QString(QChar(0x01))), u"01");
-    EXPECT_EQ(shownCommand(table, std::nullopt, QStringLiteral("XYZ")), u"XYZ");
+    EXPECT_EQ(shownCommand(table, 0, QStringLiteral("MSV?33,1,0"), kUtf8), u"MSV?33,1,0");
+    EXPECT_EQ(shownCommand(table, 6, QString(QChar(0x12)), kUtf8), u"12");
+    EXPECT_EQ(shownCommand(table, 7, QString(QChar(0x01)), kUtf8), u"01");
+    EXPECT_EQ(shownCommand(table, std::nullopt, QStringLiteral("XYZ"), kUtf8), u"XYZ");
 
     const struct {
         std::optional<int> entry;
@@ -66,16 +69,95 @@ TEST(CommandTable, WhatIsShownAndSent) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.entry ? *c.entry : -1);
-        const auto r = commandResponse(table, c.entry, data, c.terminator);
+        const auto r = commandResponse(table, c.entry, data, c.terminator, kUtf8);
         EXPECT_EQ(r.shown, c.shown);
         EXPECT_EQ(r.output, c.output);
         EXPECT_EQ(r.highlight, c.highlight);
     }
 }
 
+// The table's texts travel as the bytes of the settings file's encoding, both ways; the
+// hexadecimal entries are single raw bytes in either. Each read comes with a line end and goes
+// through the assembler as the port's bytes do.
+TEST(CommandTable, TextsOnTheLineInTheSettingsFilesEncoding) {
+    auto table = builtInTable();
+    table.command[8] = QStringLiteral("表示?");
+    table.response[8] = QStringLiteral("値=%");
+    table.command[9] = QString(QChar(0xFE));
+    table.response[9] = QString(QChar(0xFD)) + QChar(0x0D);
+    table.hex[9] = true;
+    table.command[10] = QStringLiteral("ｱ"); // half-width katakana: one byte in code page 932
+    table.response[10] = QStringLiteral("ｲ");
+    const auto sjis = [](const char16_t* text) {
+        return config::encodeText(QStringView(text), ProfileEncoding::ShiftJis);
+    };
+    const auto utf8 = [](const char16_t* text) { return QString::fromUtf16(text).toUtf8(); };
+    constexpr auto kSjis = ProfileEncoding::ShiftJis;
+    const struct {
+        const char* what;
+        ProfileEncoding encoding;
+        QByteArray received;
+        std::optional<int> entry;
+        QString shown;
+        QByteArray output;
+    } cases[] = {
+        {"kanji, Shift-JIS", kSjis, sjis(u"表示?"), 8, QStringLiteral("表示?"),
+         sjis(u"値=+23.5\r\n")},
+        {"kanji, UTF-8", kUtf8, utf8(u"表示?"), 8, QStringLiteral("表示?"), utf8(u"値=+23.5\r\n")},
+        {"UTF-8 bytes on a Shift-JIS line",
+         kSjis,
+         utf8(u"表示?"),
+         std::nullopt,
+         config::decodeText(utf8(u"表示?"), kSjis),
+         {}},
+        {"Shift-JIS bytes on a UTF-8 line",
+         kUtf8,
+         sjis(u"表示?"),
+         std::nullopt,
+         config::decodeText(sjis(u"表示?"), kUtf8),
+         {}},
+        {"katakana, Shift-JIS", kSjis, QByteArray("\xB1"), 10, QStringLiteral("ｱ"),
+         QByteArray("\xB2\r\n")},
+        {"katakana, UTF-8", kUtf8, QByteArray("\xEF\xBD\xB1"), 10, QStringLiteral("ｱ"),
+         QByteArray("\xEF\xBD\xB2\r\n")},
+        {"a lone byte on a UTF-8 line",
+         kUtf8,
+         QByteArray("\xB1"),
+         std::nullopt,
+         QString(QChar(0xFFFD)),
+         {}},
+        {"hexadecimal, Shift-JIS", kSjis, QByteArray("\xFE"), 9, QStringLiteral("FE"),
+         QByteArray("\xFD\x0D")},
+        {"hexadecimal, UTF-8", kUtf8, QByteArray("\xFE"), 9, QStringLiteral("FE"),
+         QByteArray("\xFD\x0D")},
+        {"ASCII, Shift-JIS", kSjis, QByteArray("SRB1"), 1, QStringLiteral("SRB1"),
+         QByteArray("0\r\n")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto matches = [&](const QString& text) {
+            return matchCommand(table, text, c.encoding).has_value();
+        };
+        CommandAssembler assembler;
+        const auto commands = assembler.take(QString::fromLatin1(c.received + "\r\n"), matches);
+        ASSERT_EQ(commands.size(), 1u);
+        EXPECT_EQ(commands[0], QString::fromLatin1(c.received));
+        const auto entry = matchCommand(table, commands[0], c.encoding);
+        EXPECT_EQ(entry, c.entry);
+        EXPECT_EQ(shownCommand(table, entry, commands[0], c.encoding), c.shown);
+        const auto r = commandResponse(table, entry, QStringLiteral("+23.5"),
+                                       QStringLiteral("\r\n"), c.encoding);
+        EXPECT_EQ(r.output.toLatin1(), c.output);
+        // Every character of the output is one byte.
+        EXPECT_EQ(QString::fromLatin1(r.output.toLatin1()), r.output);
+    }
+}
+
 TEST(CommandAssembler, ReadsBecomeCommands) {
     const auto table = builtInTable();
-    const auto matches = [&](const QString& text) { return matchCommand(table, text).has_value(); };
+    const auto matches = [&](const QString& text) {
+        return matchCommand(table, text, kUtf8).has_value();
+    };
     const QString garbage = QString(300, u'#');
     // Each case: the reads in order and the commands each read gives.
     const struct {
