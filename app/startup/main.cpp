@@ -8,6 +8,7 @@
 #include "startup/EndRequests.h"
 
 #include <QApplication>
+#include <QWidget>
 
 int main(int argc, char** argv) {
     // Taken before the application object removes the arguments it knows.
@@ -21,8 +22,17 @@ int main(int argc, char** argv) {
     // An installed program works in a folder of the user's, seeded on its first start.
     if (const auto problem = torvik::config::prepareProgramFolder()) {
         qCritical("%s", qUtf8Printable(problem.logText()));
+        // An end asked for while the message waits closes it: the program ends as asked.
+        bool endAsked = false;
+        QObject::connect(&ends, &torvik::startup::EndRequests::endRequested, &ends,
+                         [&endAsked](const QString&) {
+                             endAsked = true;
+                             torvik::screens::setUnattended();
+                             if (QWidget* message = QApplication::activeModalWidget())
+                                 message->close();
+                         });
         torvik::screens::showMessage(nullptr, problem.screenText());
-        return 1;
+        return endAsked ? 0 : 1;
     }
 
     // The screen set owns the screens; it goes before the application object.

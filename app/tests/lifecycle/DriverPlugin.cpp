@@ -10,10 +10,12 @@
 //   window-after=N    with measure: once N replies have been counted, print the main
 //                     screen's native window as "torvik-driver: window <id>" (for a test that
 //                     destroys it from outside)
+//   keep-messages     report message boxes but leave them open, as an operator away from
+//                     the screen does
 // Windows are asked to close through their platform window, as a window manager's close
-// button asks. A message box is reported and answered; a run that a message ended before its
-// first record (the port could not be opened, say) is started again, up to three times, as an
-// operator would. Problems are reported on stderr with the prefix "torvik-driver:".
+// button asks. A message box is reported and answered (unless kept); a run that a message ended
+// before its first record (the port could not be opened, say) is started again, up to three times,
+// as an operator would. Problems are reported on stderr with the prefix "torvik-driver:".
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
@@ -67,6 +69,8 @@ public:
                 m_closeAfter = step.mid(12).toInt();
             else if (step.startsWith(u"window-after="))
                 m_windowAfter = step.mid(13).toInt();
+            else if (step == u"keep-messages")
+                m_keepMessages = true;
         }
         // The first screen is shown before the event loop starts: act once it runs.
         later(this, [this] { start(); });
@@ -80,7 +84,8 @@ protected:
                 const QByteArray text = box->text().toUtf8();
                 std::fprintf(stderr, "torvik-driver: message: %s\n", text.constData());
                 m_sawMessage = true;
-                later(box, [box] { box->close(); });
+                if (!m_keepMessages)
+                    later(box, [box] { box->close(); });
             }
         }
         return false;
@@ -88,6 +93,8 @@ protected:
 
 private:
     void start() {
+        if (!m_close && !m_measure)
+            return;
         QWidget* registration = screenNamed("frmMain");
         if (registration == nullptr) {
             report("no registration screen");
@@ -162,6 +169,7 @@ private:
     bool m_closeAsked = false;
     int m_windowAfter = 0;
     bool m_windowShown = false;
+    bool m_keepMessages = false;
 };
 
 class DriverPlugin : public QGenericPlugin {

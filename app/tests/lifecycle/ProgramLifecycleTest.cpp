@@ -6,6 +6,7 @@
 // presses its buttons; the test watches the files, the process and dlcsim's frame log.
 #include "Child.h"
 #include "MeasureFixture.h"
+#include "config/ProgramFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -99,11 +100,18 @@ private:
 // One run of the program in a folder.
 class Program {
 public:
-    // `display`: an X display to run on; the offscreen platform when empty.
+    // `display`: an X display to run on; the offscreen platform when empty. `installed`: a copy
+    // of the program laid out as installed, run without a folder of the user's (no TORVIK_HOME,
+    // HOME or XDG_DATA_HOME); build/bin/Torvik in `folder` when empty.
     Program(const ProgramFolder& folder, const QString& script, const QString& portsFolder = {},
-            bool traces = false, const QString& display = {}) {
+            bool traces = false, const QString& display = {}, const QString& installed = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("TORVIK_HOME"), folder.folder());
+        if (installed.isEmpty()) {
+            env.insert(QStringLiteral("TORVIK_HOME"), folder.folder());
+        } else {
+            for (const char* name : {"TORVIK_HOME", "HOME", "XDG_DATA_HOME"})
+                env.remove(QString::fromLatin1(name));
+        }
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.config());
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), folder.runtime());
         if (display.isEmpty()) {
@@ -136,7 +144,8 @@ public:
         QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process, [this] {
             m_stderr += QString::fromUtf8(m_process.readAllStandardError());
         });
-        m_process.start(QStringLiteral(TORVIK_BIN_DIR "/Torvik"), {});
+        m_process.start(installed.isEmpty() ? QStringLiteral(TORVIK_BIN_DIR "/Torvik") : installed,
+                        {});
     }
     ~Program() {
         if (m_process.state() != QProcess::NotRunning) {
@@ -329,6 +338,55 @@ TEST(ProgramStart, FirstStartInAnEmptyFolderWritesTheInitialSettings) {
         EXPECT_TRUE(settings.split(u'\n').contains(line)) << line.toStdString() << " in\n"
                                                           << settings.toStdString();
 }
+
+// An installed program with no folder of the user's to work in says so on screen and waits
+// for the operator. An end request meanwhile (log-out, a closed terminal, Ctrl+C) closes the
+// message and ends the program as asked.
+class FolderMessage : public ::testing::TestWithParam<int> {
+protected:
+    static void SetUpTestSuite() { ensureApplication(); }
+
+    // build/bin/Torvik in bin/ of an install whose shipped catalogue is where the program
+    // looks for it; empty when it cannot be laid out.
+    QString layOut() {
+        const QString bin = m_install.filePath(QStringLiteral("bin"));
+        const QString shipped = torvik::config::shippedFolder(bin);
+        if (!QDir().mkpath(bin) || !QDir().mkpath(shipped) ||
+            !QFile::copy(QStringLiteral(TORVIK_BIN_DIR "/TorvikLabel.ini"),
+                         shipped + QStringLiteral("/TorvikLabel.ini")))
+            return {};
+        const QString executable = bin + QStringLiteral("/Torvik");
+        // Linked where it can be: the program is large, and it finds its folder by its own path.
+        if (::link(TORVIK_BIN_DIR "/Torvik", executable.toLocal8Bit().constData()) != 0 &&
+            !QFile::copy(QStringLiteral(TORVIK_BIN_DIR "/Torvik"), executable))
+            return {};
+        return executable;
+    }
+
+    QTemporaryDir m_install;
+    ProgramFolder m_folder; // its registry and runtime folder
+};
+
+TEST_P(FolderMessage, EndRequestDuringTheMessageEndsIt) {
+    const QString executable = layOut();
+    ASSERT_FALSE(executable.isEmpty());
+    Program program(m_folder, QStringLiteral("keep-messages"), {}, false, {}, executable);
+    ASSERT_TRUE(program.started());
+    const QString message = program.waitForOutput(
+        QRegularExpression(QStringLiteral("torvik-driver: message: ([^\\n]+)")));
+    ASSERT_FALSE(message.isEmpty()) << program.errorOutput().toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("TORVIK_HOME"))) << message.toStdString();
+    program.signal(GetParam());
+    EXPECT_TRUE(program.endedCleanly()) << program.exitText().toStdString() << "\n"
+                                        << program.errorOutput().toStdString();
+}
+
+std::string signalName(const ::testing::TestParamInfo<int>& signal) {
+    return signal.param == SIGTERM ? "SIGTERM" : signal.param == SIGHUP ? "SIGHUP" : "SIGINT";
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, FolderMessage, ::testing::Values(SIGTERM, SIGHUP, SIGINT),
+                         signalName);
 
 TEST_F(SavingRun, SigtermEndsItInOrder) {
     auto program = startSaving(QStringLiteral("measure"), 5, true);
