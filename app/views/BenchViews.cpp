@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <limits>
+#include <memory>
 
 namespace torvik::views {
 namespace {
@@ -48,9 +49,9 @@ BenchViews::BenchViews(QWidget& screen, QAction& menuItem, comm::TavrinHost* hos
 BenchViews::~BenchViews() {
     if (m_tapping)
         m_host->setFrameListener({});
-    // The windows read the histories: they go first.
-    delete m_trendWindow.data();
-    delete m_monitorWindow.data();
+    // The windows read the histories: they go first, taken from the screen that parents them.
+    const std::unique_ptr<TrendWindow> trend(m_trendWindow.data());
+    const std::unique_ptr<MonitorWindow> monitor(m_monitorWindow.data());
 }
 
 void BenchViews::measured(int dlc, short nResult, const QString& value) {

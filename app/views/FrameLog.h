@@ -49,6 +49,7 @@ public:
     void setLost(std::uint64_t lost) { m_lost = lost; }
 
     QString resultText(std::int32_t result) const { return m_resultTexts.value(result); }
+    const QHash<std::int32_t, QString>& resultTexts() const { return m_resultTexts; }
     const QStringList& portNames() const { return m_ports; }
 
 private:

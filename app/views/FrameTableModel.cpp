@@ -3,8 +3,42 @@
 #include "views/FrameLog.h"
 
 #include <QDateTime>
+#include <QFile>
+#include <QTextStream>
 
 namespace torvik::views {
+namespace {
+
+QString cellText(const LoggedFrame& f, int column, const MonitorTexts& texts,
+                 const QString& resultText) {
+    switch (column) {
+    case FrameTableModel::Time:
+        return frameTime(f.timeUs, false);
+    case FrameTableModel::Direction:
+        return f.sent() ? texts.sent : f.timedOut() ? texts.timeout : texts.received;
+    case FrameTableModel::Node:
+        return QString::number(f.node);
+    case FrameTableModel::Function:
+        return QString::number(f.function);
+    case FrameTableModel::Bytes:
+        return hexBytes(f.bytes);
+    case FrameTableModel::Result:
+        return QString::number(f.result);
+    case FrameTableModel::Verdict:
+        return resultText;
+    default:
+        return {};
+    }
+}
+
+QString exportLineOf(const LoggedFrame& f, const MonitorTexts& texts, const QString& resultText) {
+    QStringList cells{frameTime(f.timeUs, true)};
+    for (int c = FrameTableModel::Direction; c < FrameTableModel::ColumnCount; ++c)
+        cells << cellText(f, c, texts, resultText);
+    return cells.join(u'\t');
+}
+
+} // namespace
 
 QString frameTime(std::int64_t timeUs, bool withDate) {
     const QDateTime t = QDateTime::fromMSecsSinceEpoch(timeUs / 1000);
@@ -37,24 +71,7 @@ const LoggedFrame& FrameTableModel::frameAt(int row) const {
 
 QString FrameTableModel::text(int row, int column) const {
     const LoggedFrame& f = frameAt(row);
-    switch (column) {
-    case Time:
-        return frameTime(f.timeUs, false);
-    case Direction:
-        return f.sent() ? m_texts.sent : f.timedOut() ? m_texts.timeout : m_texts.received;
-    case Node:
-        return QString::number(f.node);
-    case Function:
-        return QString::number(f.function);
-    case Bytes:
-        return hexBytes(f.bytes);
-    case Result:
-        return QString::number(f.result);
-    case Verdict:
-        return m_log.resultText(f.result);
-    default:
-        return {};
-    }
+    return cellText(f, column, m_texts, column == Verdict ? m_log.resultText(f.result) : QString());
 }
 
 QVariant FrameTableModel::data(const QModelIndex& index, int role) const {
@@ -86,10 +103,37 @@ QString FrameTableModel::exportHeader() const {
 }
 
 QString FrameTableModel::exportLine(int row) const {
-    QStringList cells{frameTime(frameAt(row).timeUs, true)};
-    for (int c = Direction; c < ColumnCount; ++c)
-        cells << text(row, c);
-    return cells.join(u'\t');
+    const LoggedFrame& f = frameAt(row);
+    return exportLineOf(f, m_texts, m_log.resultText(f.result));
+}
+
+std::vector<LoggedFrame> FrameTableModel::shownFrames() const {
+    std::vector<LoggedFrame> frames;
+    frames.reserve(m_rows.size());
+    for (std::uint64_t n : m_rows)
+        frames.push_back(m_log.at(n));
+    return frames;
+}
+
+const QHash<std::int32_t, QString>& FrameTableModel::resultTexts() const {
+    return m_log.resultTexts();
+}
+
+FrameExport::FrameExport(const FrameTableModel& model)
+    : m_header(model.exportHeader()), m_texts(model.texts()), m_results(model.resultTexts()),
+      m_frames(model.shownFrames()) {}
+
+bool FrameExport::write(const QString& path) const {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return false;
+    QTextStream out(&file);
+    out.setEncoding(QStringConverter::Utf8);
+    out << m_header << '\n';
+    for (const LoggedFrame& f : m_frames)
+        out << exportLineOf(f, m_texts, m_results.value(f.result)) << '\n';
+    out.flush();
+    return out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
 }
 
 bool FrameTableModel::passes(const LoggedFrame& f) const {

@@ -4,16 +4,16 @@
 // the log has dropped.
 #pragma once
 
+#include "views/FrameLog.h"
 #include "views/ViewTexts.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <cstdint>
 #include <deque>
+#include <vector>
 
 namespace torvik::views {
-
-class FrameLog;
-struct LoggedFrame;
 
 class FrameTableModel : public QAbstractTableModel {
     Q_OBJECT
@@ -42,6 +42,11 @@ public:
     QString exportLine(int row) const;
     QString exportHeader() const;
 
+    // The frames shown, oldest first, and the verdict texts of their results.
+    std::vector<LoggedFrame> shownFrames() const;
+    const QHash<std::int32_t, QString>& resultTexts() const;
+    const MonitorTexts& texts() const { return m_texts; }
+
 private:
     bool passes(const LoggedFrame& frame) const;
     const LoggedFrame& frameAt(int row) const;
@@ -59,5 +64,23 @@ private:
 QString frameTime(std::int64_t timeUs, bool withDate);
 // "01 04 00 00 00 02 71 CB"
 QString hexBytes(const QByteArray& bytes);
+
+// The monitor's rows as a text file, taken from the table at once and written later, on any
+// thread: the copy shares the frames' bytes and goes on holding them whatever the log drops
+// meanwhile, so a long export leaves the user-interface thread to the run.
+class FrameExport {
+public:
+    explicit FrameExport(const FrameTableModel& model);
+
+    // The header and one line a frame; false when the file cannot be written.
+    bool write(const QString& path) const;
+    qsizetype lines() const { return static_cast<qsizetype>(m_frames.size()) + 1; }
+
+private:
+    QString m_header;
+    MonitorTexts m_texts;
+    QHash<std::int32_t, QString> m_results;
+    std::vector<LoggedFrame> m_frames;
+};
 
 } // namespace torvik::views

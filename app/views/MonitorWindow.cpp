@@ -1,22 +1,23 @@
 #include "views/MonitorWindow.h"
 
-#include "screens/MessageBox.h"
+#include "views/ExportDialog.h"
 #include "views/FrameLog.h"
 #include "views/FrameTableModel.h"
 
 #include <QComboBox>
-#include <QFile>
-#include <QFileDialog>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPromise>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTextStream>
+#include <QThreadPool>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <memory>
 
 namespace torvik::views {
 namespace {
@@ -131,23 +132,35 @@ void MonitorWindow::pauseClicked() {
 }
 
 bool MonitorWindow::exportText(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
-        return false;
-    QTextStream out(&file);
-    out.setEncoding(QStringConverter::Utf8);
-    out << m_model->exportHeader() << '\n';
-    for (int row = 0; row < m_model->rowCount(); ++row)
-        out << m_model->exportLine(row) << '\n';
-    out.flush();
-    return out.status() == QTextStream::Ok && file.error() == QFileDevice::NoError;
+    return FrameExport(*m_model).write(path);
+}
+
+void MonitorWindow::startExport(const QString& path) {
+    // Formatting 100,000 lines takes the best part of a second: only the rows are copied here
+    // (their bytes shared), and the pool formats and writes them.
+    auto job = std::make_shared<const FrameExport>(*m_model);
+    auto promise = std::make_shared<QPromise<bool>>();
+    auto* watcher = new QFutureWatcher<bool>(this);
+    connect(watcher, &QFutureWatcher<bool>::finished, this, [this, watcher, path] {
+        const bool written = watcher->future().resultCount() > 0 && watcher->result();
+        watcher->deleteLater();
+        --m_exports;
+        if (!written)
+            showNote(*this, m_texts.exportFailed);
+        emit exportFinished(path, written);
+    });
+    watcher->setFuture(promise->future());
+    ++m_exports;
+    QThreadPool::globalInstance()->start([job, promise, path] {
+        promise->start();
+        promise->addResult(job->write(path));
+        promise->finish();
+    });
 }
 
 void MonitorWindow::exportClicked() {
-    const QString path =
-        QFileDialog::getSaveFileName(this, m_texts.exportText, QString(), QStringLiteral("*.txt"));
-    if (!path.isEmpty() && !exportText(path))
-        screens::showMessage(this, m_texts.exportFailed);
+    askSavePath(*this, m_texts.exportText, QStringLiteral("*.txt"),
+                [this](const QString& path) { startExport(path); });
 }
 
 void MonitorWindow::updateStatus() {

@@ -33,6 +33,13 @@ public:
     void refreshNow();
     // Writes the frames shown, one line each; false when the file cannot be written.
     bool exportText(const QString& path);
+    // The same written on a worker thread from the rows shown now; exportFinished follows on
+    // this thread, and a note when it failed. Returns at once.
+    void startExport(const QString& path);
+    bool exporting() const { return m_exports > 0; }
+
+signals:
+    void exportFinished(const QString& path, bool written);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -48,6 +55,7 @@ private:
     MonitorTexts m_texts;
     bool m_tapAvailable;
     bool m_running = false;
+    int m_exports = 0; // started and not yet finished
     FrameTableModel* m_model = nullptr;
     QTableView* m_table = nullptr;
     QSpinBox* m_node = nullptr;

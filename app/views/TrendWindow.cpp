@@ -1,6 +1,6 @@
 #include "views/TrendWindow.h"
 
-#include "screens/MessageBox.h"
+#include "views/ExportDialog.h"
 #include "views/TrendHistory.h"
 
 #include <QButtonGroup>
@@ -10,7 +10,6 @@
 #include <QDateTime>
 #include <QDateTimeAxis>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -22,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace torvik::views {
 namespace {
@@ -118,6 +118,7 @@ TrendWindow::TrendWindow(const TrendHistory& history, const TrendTexts& texts, Q
     connect(m_timer, &QTimer::timeout, this, &TrendWindow::refreshNow);
     connect(m_window, &QComboBox::currentIndexChanged, this, [this] {
         m_windowSeconds = m_window->currentData().toInt();
+        m_drawnRevision = ~std::uint64_t{0}; // the new window's points, thinned anew
         refreshNow();
     });
     connect(m_pause, &QPushButton::clicked, this, [this] { setPaused(!m_paused); });
@@ -158,6 +159,14 @@ void TrendWindow::setRunning(bool running) {
 }
 
 void TrendWindow::setPaused(bool paused) {
+    if (paused && !m_paused) {
+        // Held as the plot shows it: the values up to the end last drawn. Values that came
+        // after that drawing are in the copy but beyond the held end.
+        m_held = std::make_unique<const TrendHistory>(m_history);
+        m_heldEnd = m_drawnRevision == ~std::uint64_t{0} ? currentEnd(m_history) : m_drawnEnd;
+    } else if (!paused) {
+        m_held.reset();
+    }
     m_paused = paused;
     m_pause->setText(paused ? m_texts.resume : m_texts.pause);
     updateTimer();
@@ -210,34 +219,40 @@ QLineSeries& TrendWindow::seriesFor(int dlc) {
     return *s;
 }
 
-void TrendWindow::refreshNow() {
-    const double latest = m_history.lastTime();
+double TrendWindow::currentEnd(const TrendHistory& history) const {
     // While the run goes on the window moves with the clock; after it, it ends at the last value.
-    const double end = m_running || latest == 0 ? m_history.now() : latest;
+    const double latest = history.lastTime();
+    return m_running || latest == 0 ? history.now() : latest;
+}
+
+void TrendWindow::refreshNow() {
+    const TrendHistory& shown = m_held ? *m_held : m_history;
+    const bool live = !m_held;
+    const double end = live ? currentEnd(m_history) : m_heldEnd;
     const double from = end - m_windowSeconds * 1000.0;
-    const bool pointsMoved = m_history.revision() != m_drawnRevision;
+    const bool pointsMoved = shown.revision() != m_drawnRevision;
     const int columns = std::max(200, static_cast<int>(m_chart->plotArea().width()));
     double low = std::numeric_limits<double>::infinity();
     double high = -low;
     for (int dlc = 0; dlc < static_cast<int>(TrendHistory::kCells); ++dlc) {
         QLineSeries*& s = m_series[static_cast<std::size_t>(dlc)];
-        if (!m_history.hasValues(dlc)) {
-            if (s != nullptr) { // a new run without this cell
-                m_chart->removeSeries(s);
-                delete s;
-                s = nullptr;
+        if (!shown.hasValues(dlc)) {
+            if (s != nullptr) {           // a new run without this cell
+                m_chart->removeSeries(s); // hands the line back to us
+                const std::unique_ptr<QLineSeries> gone(std::exchange(s, nullptr));
             }
             continue;
         }
         QLineSeries& line = seriesFor(dlc);
-        if (pointsMoved || m_running)
-            line.replace(m_history.cell(dlc).points(from, end, columns));
+        if (pointsMoved || (live && m_running))
+            line.replace(shown.cell(dlc).points(from, end, columns));
         for (const QPointF& p : line.points()) {
             low = std::min(low, p.y());
             high = std::max(high, p.y());
         }
     }
-    m_drawnRevision = m_history.revision();
+    m_drawnRevision = shown.revision();
+    m_drawnEnd = end;
     m_x->setFormat(m_windowSeconds <= 600 ? QStringLiteral("HH:mm:ss") : QStringLiteral("HH:mm"));
     m_x->setRange(QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(from)),
                   QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(end)));
@@ -270,10 +285,10 @@ bool TrendWindow::exportPng(const QString& path) {
 }
 
 void TrendWindow::exportClicked() {
-    const QString path =
-        QFileDialog::getSaveFileName(this, m_texts.exportPng, QString(), QStringLiteral("*.png"));
-    if (!path.isEmpty() && !exportPng(path))
-        screens::showMessage(this, m_texts.exportFailed);
+    askSavePath(*this, m_texts.exportPng, QStringLiteral("*.png"), [this](const QString& path) {
+        if (!exportPng(path))
+            showNote(*this, m_texts.exportFailed);
+    });
 }
 
 } // namespace torvik::views

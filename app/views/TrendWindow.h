@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <memory>
 
 class QChart;
 class QChartView;
@@ -42,13 +43,15 @@ public:
     void setFixedScale(double low, double high);
     void setAutoscale();
 
-    // Redraws from the history now (the timer does this while shown and not paused).
+    // Redraws now (the timer does this while shown and not paused): from the history as it
+    // goes on, or while paused from what the history held when the plot was paused.
     void refreshNow();
     bool exportPng(const QString& path);
 
     // The line of DLC index `dlc`, null while the cell has no value in the run.
     const QLineSeries* series(int dlc) const;
     const QValueAxis& valueAxis() const { return *m_y; }
+    const QDateTimeAxis& timeAxis() const { return *m_x; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -56,6 +59,7 @@ protected:
 
 private:
     QLineSeries& seriesFor(int dlc);
+    double currentEnd(const TrendHistory& history) const;
     void scaleChanged();
     void exportClicked();
     void updateStatus();
@@ -67,6 +71,11 @@ private:
     bool m_paused = false;
     int m_windowSeconds = 60;
     std::uint64_t m_drawnRevision = ~std::uint64_t{0};
+    double m_drawnEnd = 0; // the time axis' end as last drawn
+    // While paused: the history as it was then, and the end of the plot then shown. A new
+    // window length or scale redraws this, never what came since.
+    std::unique_ptr<const TrendHistory> m_held;
+    double m_heldEnd = 0;
 
     QChart* m_chart = nullptr;
     QChartView* m_view = nullptr;

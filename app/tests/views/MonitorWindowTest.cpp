@@ -1,12 +1,16 @@
 // The traffic monitor beside a measurement run against dlcsim: every frame the line carried,
 // in its order (checked against dlcsim's own log), each request followed by its reply with its
 // verdict; filters by node and direction; a monitor opened after the run shows it; the export
-// writes what it shows; closing it mid-run does no harm.
+// writes what it shows, also chosen during a run, which goes on meanwhile, and for a full log;
+// closing it mid-run does no harm.
 #include "views/MonitorWindow.h"
 
+#include "ExportDuringRun.h"
 #include "MeasureFixture.h"
 #include "screens/frmComm.h"
+#include "tavrin/Tavrin.h"
 #include "views/BenchViews.h"
+#include "views/FrameLog.h"
 #include "views/FrameTableModel.h"
 
 #include <QAction>
@@ -14,12 +18,17 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace torvik::screens::testing;
+using torvik::views::FrameLog;
 using torvik::views::FrameTableModel;
+using torvik::views::LoggedFrame;
+using torvik::views::MonitorTexts;
 using torvik::views::MonitorWindow;
 
 namespace {
@@ -36,6 +45,13 @@ QStringList rowBytes(const FrameTableModel& model, const QString& direction) {
             out << model.text(row, FrameTableModel::Bytes);
     }
     return out;
+}
+
+QStringList fileLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -115,6 +131,86 @@ private slots:
         QCOMPARE(cells[4], model.text(0, FrameTableModel::Bytes));
         QCOMPARE(cells[6], QStringLiteral("Successful transaction!"));
         QVERIFY(!window->exportText(dir.filePath(QStringLiteral("no/such/folder/frames.txt"))));
+    }
+
+    // The save dialog opened from the export button during a run lets the run go on, and the
+    // rows shown when the file was chosen are written to it.
+    void exportDuringARunKeepsThePollsGoing() {
+        MeasureFixture f({});
+        QVERIFY(f.simulatorReady());
+        MonitorWindow& window = f.screen().benchViews().showMonitor();
+        QSignalSpy finished(&window, &MonitorWindow::exportFinished);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("during.txt"));
+        const ExportDuringRun run = exportDuringRun(
+            f, window, *window.findChild<QPushButton*>(QStringLiteral("cmdMonitorExport")), path);
+        QVERIFY(run.dialogSeen);
+        QVERIFY2(
+            run.framesWhileOpen >= 8,
+            qPrintable(
+                QStringLiteral("%1 frames while the dialog was open").arg(run.framesWhileOpen)));
+        QVERIFY(run.chosen && run.runInTime);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 10000);
+        QCOMPARE(finished[0][0].toString(), path);
+        QVERIFY(finished[0][1].toBool());
+        const QStringList lines = fileLines(path);
+        QVERIFY(lines.size() >= 9);
+        QCOMPARE(lines[0], window.model().exportHeader());
+        for (int row = 0; row + 1 < lines.size(); ++row)
+            QCOMPARE(lines[row + 1], window.model().exportLine(row));
+        QVERIFY(f.screens().messages.isEmpty());
+    }
+
+    // A full log of 100,000 frames is written off the user-interface thread from the rows as
+    // they were when the export began, while the log goes on; a file that cannot be written is
+    // told in a note that waits for nobody.
+    void exportOfAFullLog() {
+        FrameLog log;
+        auto add = [&log](std::int64_t n) {
+            LoggedFrame frame;
+            frame.timeUs = 1'700'000'000'000'000 + n * 1000;
+            frame.direction = n % 2 == 0 ? TAVRIN_FRAME_SENT : TAVRIN_FRAME_RECEIVED;
+            frame.node = static_cast<std::uint16_t>(1 + n % 4);
+            frame.function = 4;
+            frame.bytes = QByteArray::number(n);
+            log.append(frame, QStringLiteral("Successful transaction!"), QStringLiteral("COM5"));
+        };
+        for (std::int64_t n = 0; n < static_cast<std::int64_t>(FrameLog::kCapacity); ++n)
+            add(n);
+        MonitorTexts texts;
+        texts.sent = QStringLiteral("TX");
+        texts.received = QStringLiteral("RX");
+        texts.exportFailed = QStringLiteral("not written");
+        texts.counts = QStringLiteral("%1 %2 %3 %4");
+        MonitorWindow window(log, texts, true, nullptr);
+        FrameTableModel& model = window.model();
+        QCOMPARE(model.rowCount(), int(FrameLog::kCapacity));
+        const QString first = model.exportLine(0);
+        const QString last = model.exportLine(model.rowCount() - 1);
+        QSignalSpy finished(&window, &MonitorWindow::exportFinished);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("full.txt"));
+        window.startExport(path);
+        // The log wraps meanwhile: the file still holds the rows of the moment it was asked for.
+        for (std::int64_t n = 0; n < 1000; ++n)
+            add(static_cast<std::int64_t>(FrameLog::kCapacity) + n);
+        window.refreshNow();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, 30000);
+        QVERIFY(finished[0][1].toBool());
+        QVERIFY(!window.exporting());
+        const QStringList lines = fileLines(path);
+        QCOMPARE(lines.size(), int(FrameLog::kCapacity) + 1);
+        QCOMPARE(lines[1], first);
+        QCOMPARE(lines.last(), last);
+        QVERIFY(window.findChildren<QMessageBox*>().isEmpty());
+
+        window.startExport(dir.filePath(QStringLiteral("no/such/folder/full.txt")));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, 30000);
+        QVERIFY(!finished[1][1].toBool());
+        auto* note = window.findChild<QMessageBox*>(QStringLiteral("msgExportFailed"));
+        QVERIFY(note != nullptr && note->isVisible());
+        QCOMPARE(note->windowModality(), Qt::NonModal);
+        QCOMPARE(note->text(), texts.exportFailed);
     }
 
     void followsARunLiveAndClosingItMidRunDoesNoHarm() {

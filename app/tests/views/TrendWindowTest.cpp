@@ -1,9 +1,11 @@
 // The trend window beside a measurement run against dlcsim: its lines follow the run (one per
 // cell, a point for every value the cell gave, the values the screen shows), pause holds
-// them while the run goes on, a window opened after the run shows what the run left and the
-// next run starts afresh, closing it mid-run does no harm, and the plot saves as a picture.
+// them while the run goes on (also through a new time window, scale or showing), a window
+// opened after the run shows what the run left and the next run starts afresh, closing it
+// mid-run does no harm, and the plot saves as a picture, also while the run goes on.
 #include "views/TrendWindow.h"
 
+#include "ExportDuringRun.h"
 #include "MeasureFixture.h"
 #include "screens/frmComm.h"
 #include "views/BenchViews.h"
@@ -11,6 +13,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeAxis>
 #include <QImage>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -112,6 +116,75 @@ private slots:
         const QString png = dir.filePath(QStringLiteral("trend.png"));
         QVERIFY(window->exportPng(png));
         QVERIFY(!QImage(png).isNull());
+    }
+
+    // Paused mid-run, the plot keeps what it showed while the run goes on: a new time window, a
+    // new scale and hiding and showing the window redraw the held values, never the new ones.
+    void pauseHoldsThroughWindowScaleAndShowing() {
+        MeasureFixture f({"--value", "1.5,2.25,-3,4.75"});
+        QVERIFY(f.simulatorReady());
+        TrendWindow& window = f.screen().benchViews().showTrend();
+        QList<qsizetype> atPause(4, -1);
+        QList<qsizetype> afterChanges(4, -1);
+        QDateTime endAtPause;
+        QDateTime endAfterChanges;
+        int step = 0;
+        QVERIFY(f.runUntil([&] {
+            if (step == 0 && okCount(f) >= 12) {
+                window.refreshNow();
+                for (int k = 0; k < 4; ++k)
+                    atPause[k] = window.series(k)->count();
+                endAtPause = window.timeAxis().max();
+                window.findChild<QPushButton*>(QStringLiteral("cmdTrendPause"))->click();
+                step = 1;
+            } else if (step == 1 && okCount(f) >= 24) {
+                // Three more rounds have come in since the pause.
+                window.findChild<QComboBox*>(QStringLiteral("cmbTrendWindow"))->setCurrentIndex(3);
+                window.setFixedScale(-10, 10);
+                window.setAutoscale();
+                window.hide();
+                window.show();
+                for (int k = 0; k < 4; ++k)
+                    afterChanges[k] = window.series(k)->count();
+                endAfterChanges = window.timeAxis().max();
+                step = 2;
+            }
+            return step == 2;
+        }));
+        QVERIFY(window.paused());
+        for (int k = 0; k < 4; ++k) {
+            QVERIFY(atPause[k] >= 2);
+            QCOMPARE(afterChanges[k], atPause[k]);
+            QVERIFY(f.screen().benchViews().trendHistory().cell(k).count() > atPause[k]);
+        }
+        QCOMPARE(endAfterChanges, endAtPause);
+        // The held values still set the scale: the four cells' values, nothing else.
+        QVERIFY(window.valueAxis().min() < -3 && window.valueAxis().max() > 4.75);
+        window.setPaused(false);
+        QVERIFY(window.series(0)->count() > atPause[0]);
+        QVERIFY(window.timeAxis().max() > endAtPause);
+    }
+
+    // The save dialog opened from the export button during a run lets the run go on (it is
+    // modal to the trend window alone, with no loop of its own), and the picture is written to
+    // the file chosen in it.
+    void exportDuringARunKeepsThePollsGoing() {
+        MeasureFixture f({});
+        QVERIFY(f.simulatorReady());
+        TrendWindow& window = f.screen().benchViews().showTrend();
+        QTemporaryDir dir;
+        const QString png = dir.filePath(QStringLiteral("during.png"));
+        const ExportDuringRun run = exportDuringRun(
+            f, window, *window.findChild<QPushButton*>(QStringLiteral("cmdTrendExport")), png);
+        QVERIFY(run.dialogSeen);
+        QVERIFY2(
+            run.framesWhileOpen >= 8,
+            qPrintable(
+                QStringLiteral("%1 frames while the dialog was open").arg(run.framesWhileOpen)));
+        QVERIFY(run.chosen && run.runInTime);
+        QVERIFY(!QImage(png).isNull());
+        QCOMPARE(f.find<QLineEdit>(QStringLiteral("txtError"))->text(), QStringLiteral("0"));
+        QVERIFY(f.screens().messages.isEmpty());
     }
 
     void aWindowOpenedAfterTheRunShowsWhatItLeftAndTheNextRunStartsAfresh() {
