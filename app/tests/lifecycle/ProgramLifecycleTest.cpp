@@ -217,6 +217,27 @@ private:
     QString m_stderr;
 };
 
+// What a run with traces off may leave on stderr: lines of the environment, none of the
+// program's. Any other line is a trace or a fault the program reports.
+QStringList unexpectedLines(const QString& errorOutput) {
+    static const QRegularExpression harmless(QStringLiteral(
+        "^(?:"
+        // The offscreen platform, when the screens ask it for what it has no window system for.
+        "This plugin does not support propagateSizeHints\\(\\)"
+        "|This plugin does not support raise\\(\\)"
+        // The driver, answering a message box shown on screen and pressing Start again (a
+        // port that was not ready yet).
+        "|torvik-driver: message: .*"
+        "|torvik-driver: the run ended on a message before its first record: Start again"
+        ")$"));
+    QStringList unexpected;
+    for (const QString& line : errorOutput.split(u'\n', Qt::SkipEmptyParts)) {
+        if (!harmless.match(line).hasMatch())
+            unexpected << line;
+    }
+    return unexpected;
+}
+
 // Not COM5: the port's name also names the system-wide objects the control shares it
 // through, so each test process has a port of its own, as the run tests' bench gives it.
 int portNumber() {
@@ -418,14 +439,13 @@ TEST_F(SavingRun, CloseRequestEndsItInOrder) {
 }
 
 // Killed during the run: its records stay in the working file, and the next start hands them
-// over before anything else. No debug trace reaches stderr by default.
+// over before anything else. By default it leaves nothing on stderr but the environment's lines.
 TEST_F(SavingRun, KilledRunIsHandedOverByTheNextStart) {
     auto program = startSaving(QStringLiteral("measure"), 5, false);
-    for (const char* trace : {"Sync_Send", "Waritsuke", "Disconnect", "Ports released", "Teikaku"})
-        EXPECT_FALSE(program->errorOutput().contains(QLatin1String(trace)))
-            << program->errorOutput().toStdString();
     program->signal(SIGKILL);
-    EXPECT_FALSE(program->endedCleanly());
+    EXPECT_FALSE(program->endedCleanly()); // and all it wrote to stderr is in
+    const QStringList unexpected = unexpectedLines(program->errorOutput());
+    EXPECT_TRUE(unexpected.isEmpty()) << unexpected.join(u'\n').toStdString();
     const QByteArray left = readFile(working());
     ASSERT_FALSE(left.isEmpty());
 
