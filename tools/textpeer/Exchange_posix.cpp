@@ -14,6 +14,7 @@
 #include <optional>
 #include <poll.h>
 #include <sys/inotify.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace textpeer {
@@ -198,6 +199,13 @@ bool exchange(const PeerConfig& config, dlcsim::Line& line, dlcsim::StopSignals&
             if (auto command = commands.next()) {
                 const std::string bytes = *command + config.terminator;
                 line.write({reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()});
+                if (!line.isPty()) {
+                    // A device's write returns once the driver holds the bytes; the delay
+                    // counts from when the last of them has left the line. A pseudo-terminal
+                    // has no line to wait for.
+                    while (::tcdrain(line.fd()) != 0 && errno == EINTR) {
+                    }
+                }
                 now = Clock::now();
                 ++counters.sent;
                 lastSent = Sent{bytes, now};
