@@ -163,21 +163,17 @@ std::uint16_t ModemDialogue::waitFor(std::string_view word,
                 text.erase(0, text.size() - kTextKept);
             }
         }
-        switch (got.status) {
-        case IoStatus::Ok:
-        case IoStatus::Cancelled: // a cancel already consumed, or one raised just now
-            break;
-        case IoStatus::TimedOut:
-            if (Clock::now() >= deadline) {
-                return TAVRIN_MODEM_RESULT_HANGUP_NO_ANSWER;
-            }
-            break;
-        case IoStatus::HangUp:
-        case IoStatus::Failed:
+        if (got.status == IoStatus::HangUp || got.status == IoStatus::Failed) {
             // A read that fails at once fails again at once: waiting on would spin, and a
             // wait without limit would never end.
             m_portLost = true;
             return RES_AX_COMM_OPEN;
+        }
+        // On every pass, not only when a read times out: a modem that chatters without pause
+        // has bytes waiting at every read and would hold the wait past its limit for as long
+        // as it chatters. (A read cut short by a wake-up whose flag is gone also lands here.)
+        if (Clock::now() >= deadline) {
+            return TAVRIN_MODEM_RESULT_HANGUP_NO_ANSWER;
         }
     }
 }

@@ -30,6 +30,8 @@ public:
     // Exactly `count` bytes, or fewer if the deadline passes first.
     Bytes read(std::size_t count, Clock::time_point deadline);
     void closeMaster() { m_master.reset(); }
+    // Non-blocking, for a peer that writes on its own terms.
+    int masterFd() const { return m_master.get(); }
 
 private:
     UniqueFd m_master;
