@@ -144,7 +144,8 @@ TEST_F(LinkedPty, CharactersAreBytesBothWays) {
     EXPECT_EQ(port.setOutput(QString(QChar(0x06)) + QChar(0xE9)), 0);
     EXPECT_EQ(readMaster(2), QByteArray("\x06\xe9", 2));
     EXPECT_EQ(port.setOutput(QStringLiteral("ＯＫ!")), 0);
-    EXPECT_EQ(readMaster(3), QByteArray("?" "?!"));
+    EXPECT_EQ(readMaster(3), QByteArray("?"
+                                        "?!"));
 
     EXPECT_EQ(port.setPortOpen(true), MSComm::comPortAlreadyOpen);
     EXPECT_EQ(port.errorText(), QStringLiteral("COM9 is already open."));
