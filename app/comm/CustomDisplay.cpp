@@ -12,9 +12,10 @@
 namespace torvik::comm {
 namespace {
 
-// The control's data area: 256 bytes, 128 registers, 2048 bits.
-constexpr int kAreaRegisters = 128;
-constexpr int kAreaBits = 2048;
+// What the control's views of its data area reach: bytes 0 to 253 (registers 0 to 126) and
+// bits 0 to 2031. A register or bit beyond them would read as 0, not as what the reply held.
+constexpr int kAreaRegisters = 127;
+constexpr int kAreaBits = 2032;
 
 QString bitsText(const ReplyData& reply, int n) {
     QString text;

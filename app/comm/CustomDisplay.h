@@ -26,7 +26,7 @@ inline constexpr const char* kLargestCustomInteger = "79228162514264337593543950
 // - Ascii: two characters a register, high byte first, unprintable bytes as the fill
 //   character.
 // Empty when the display has no rule for the length (a real of another length, a length that
-// is not a number or more than the control's data area holds).
+// is not a number or more than the control's data-area views reach: 127 registers, 2032 bits).
 QString customText(const ReplyData& reply, CustomFormat format, const QString& length,
                    const DecodeSettings& settings);
 

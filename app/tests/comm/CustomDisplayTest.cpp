@@ -104,7 +104,17 @@ const FormatCase formatCases[] = {
     {"length 0", CustomFormat::Hexadecimal, "0", {0x1234}, ""},
     {"length not a number", CustomFormat::Ascii, "x", {0x4142}, ""},
     {"fractional length", CustomFormat::Hexadecimal, "1.5", {0x1234}, ""},
+    // The control's views reach registers 0 to 126 (bytes 0 to 253) and bits 0 to 2031.
+    {"the last register the views reach",
+     CustomFormat::Hexadecimal,
+     "127",
+     {0x1234},
+     "1234" + QStringLiteral("0000").repeated(126)},
+    {"one register beyond the views", CustomFormat::Hexadecimal, "128", {0x1234}, ""},
     {"more registers than the data area", CustomFormat::Hexadecimal, "129", {0x1234}, ""},
+    {"the last bit the views reach", CustomFormat::Bits, "2032", Registers::ofBits({true}),
+     "01 " + QStringLiteral("00 ").repeated(2031)},
+    {"one bit beyond the views", CustomFormat::Bits, "2033", Registers::ofBits({true}), ""},
     {"more bits than the data area", CustomFormat::Bits, "2049", Registers::ofBits({true}), ""},
 };
 

@@ -1,9 +1,10 @@
 // The custom-read run of the -ORB program through the real main screen against dlcsim: rows
 // on different cells and memory kinds in every display format, the assignment pass for the
 // rows' cells, records in the custom format, failing rows, a vanishing port and single shot.
-// Register contents are dlcsim presets; the expected texts are the custom display's worked
-// examples and the values in app/tests/comm/CustomDisplayTest.cpp, where each one's source is
-// given (Python struct and int for the reals and integers).
+// Register contents are dlcsim presets, or a cell's own address and serial number where the
+// register map holds them; the expected texts are the custom display's worked examples and the
+// values in app/tests/comm/CustomDisplayTest.cpp, where each one's source is given (Python
+// struct and int for the reals and integers).
 #include "MeasureFixture.h"
 #include "screens/frmComm.h"
 
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <array>
+#include <map>
 #include <signal.h>
 
 using namespace torvik::screens::testing;
@@ -59,11 +61,17 @@ std::vector<std::string> unassignedCells(std::vector<std::string> more) {
     return args;
 }
 
-QString assignmentOf(int dlc) {
-    // Address dlc, serial number 1000 + dlc: high word 0000, low word 03E8 + dlc.
-    return QStringLiteral("00 10 00 00 00 03 06 00 %1 00 00 03 %2")
+// The assignment broadcast of address dlc to the cell with this serial number (by default the
+// bench's, 1000 + dlc): the address, then the serial number's high and low word.
+QString assignmentOf(int dlc, std::uint32_t serial = 0) {
+    if (serial == 0)
+        serial = 1000 + static_cast<std::uint32_t>(dlc);
+    return QStringLiteral("00 10 00 00 00 03 06 00 %1 %2 %3 %4 %5")
         .arg(dlc, 2, 16, QLatin1Char('0'))
-        .arg(0xE8 + dlc, 2, 16, QLatin1Char('0'))
+        .arg(serial >> 24, 2, 16, QLatin1Char('0'))
+        .arg((serial >> 16) & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg((serial >> 8) & 0xFF, 2, 16, QLatin1Char('0'))
+        .arg(serial & 0xFF, 2, 16, QLatin1Char('0'))
         .toUpper();
 }
 
@@ -75,7 +83,8 @@ long long number(QLineEdit* box) {
 // assigned once each in ascending order, then every row's request in turn), the texts shown
 // and the records.
 void readRowsTwice(MeasureFixture& f, const std::array<Row, kRows>& rows,
-                   const std::vector<int>& assigned) {
+                   const std::vector<int>& assigned,
+                   const std::map<int, std::uint32_t>& serials = {}) {
     QVERIFY(f.simulatorReady());
     f.screen();
     QPushButton* save = f.button("cmdSaveCustom");
@@ -86,9 +95,12 @@ void readRowsTwice(MeasureFixture& f, const std::array<Row, kRows>& rows,
     const QStringList frames = f.receivedFrames();
     const auto first = static_cast<qsizetype>(assigned.size());
     QVERIFY(frames.size() >= first + 2 * kRows);
-    for (qsizetype n = 0; n < first; ++n)
-        QVERIFY2(frames[n].startsWith(assignmentOf(assigned[static_cast<std::size_t>(n)])),
+    for (qsizetype n = 0; n < first; ++n) {
+        const int dlc = assigned[static_cast<std::size_t>(n)];
+        const std::uint32_t serial = serials.contains(dlc) ? serials.at(dlc) : 0;
+        QVERIFY2(frames[n].startsWith(assignmentOf(dlc, serial)),
                  qPrintable(QString::fromStdString(f.simulator().log())));
+    }
     for (qsizetype n = first; n < frames.size(); ++n) {
         const Row& row = rows[static_cast<std::size_t>((n - first) % kRows)];
         QVERIFY2(frames[n].startsWith(row.request),
@@ -119,17 +131,18 @@ class CustomRunTest : public QObject {
 
 private slots:
     // Hexadecimal, integer of one register, coils (with the ASCII option selected) and the
-    // four-register real, each row on its own cell.
+    // four-register real, each row on its own cell. The real is one whose first register
+    // changes the text (without it: 123456789012224.00000000).
     void formatsOnFourCells() {
         const std::array<Row, kRows> rows = {{
             {1, 3, 10, 2, "H", "0A051234", "01 03 00 09 00 02"},
             {2, 3, 20, 1, "I", "65535", "02 03 00 13 00 01"},
             {3, 0, 5, 3, "H", "01 00 01 ", "03 01 00 04 00 03"},
-            {4, 3, 30, 4, "F", "3.14159265", "04 03 00 1D 00 04"},
+            {4, 3, 30, 4, "F", "123456789012345.00000000", "04 03 00 1D 00 04"},
         }};
         MeasureFixture f(
             unassignedCells({"--preset", "40010=0A05,1234", "--preset", "cell=2:40020=FFFF",
-                             "--preset", "00005=1,0,1", "--preset", "40030=6888,A221,0FDA,8249"}),
+                             "--preset", "00005=1,0,1", "--preset", "40030=F200,1BBE,910C,AF60"}),
             rowSettings(rows), kOrb);
         // A coil row shows bits even with a register format chosen.
         f.screen();
@@ -137,9 +150,11 @@ private slots:
         readRowsTwice(f, rows, {1, 2, 3, 4});
     }
 
-    // The real of holding registers 0001-0002 (slave address 1, then the serial number's high
-    // word 0: a float too small to show), input registers with a real high word first, input
-    // status as bits, and characters with a comma and a quote, which the record quotes.
+    // The real of holding registers 0001-0002, input registers with a real high word first,
+    // input status as bits, and characters with a comma and a quote, which the record quotes.
+    // 0001-0002 are cell 1's slave address (1) and its serial number's high word, 4049 here:
+    // high word first that is 0x00014049, too small to show; the other way round it would be
+    // 0x40490001, 3.14.
     void moreKindsAndTwoRowsOnOneCell() {
         const std::array<Row, kRows> rows = {{
             {1, 3, 1, 2, "F", "0.00", "01 03 00 00 00 02"},
@@ -147,10 +162,14 @@ private slots:
             {1, 1, 3, 4, "H", "01 01 00 01 ", "01 02 00 02 00 04"},
             {3, 2, 55, 2, "A", ",\"AB", "03 04 00 36 00 02"},
         }};
-        MeasureFixture f(unassignedCells({"--preset", "30060=4049,0FDB", "--preset",
-                                          "10003=1,1,0,1", "--preset", "30055=2C22,4142"}),
-                         rowSettings(rows), kOrb);
-        readRowsTwice(f, rows, {1, 2, 3});
+        constexpr std::uint32_t kSerial = 0x40490FDB;
+        ScreenFixture::Overrides settings = rowSettings(rows);
+        settings["SERIALNO/1"] = QString::number(kSerial);
+        MeasureFixture f({"--serials", std::to_string(kSerial) + ",1002,1003,1004", "--addresses",
+                          "0,0,0,0", "--preset", "30060=4049,0FDB", "--preset", "10003=1,1,0,1",
+                          "--preset", "30055=2C22,4142"},
+                         settings, kOrb);
+        readRowsTwice(f, rows, {1, 2, 3}, {{1, kSerial}});
         const QStringList records = f.fileLines("Data/DLC_001.csv");
         QVERIFY2(records.size() > 3 && records[3].startsWith("\",\"\"AB\","),
                  qPrintable(records.value(3)));
