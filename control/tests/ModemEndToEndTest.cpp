@@ -187,6 +187,28 @@ TEST(ModemCall, ACarrierDropFiresModemStatusChangeAndEndsTheCall) {
     EXPECT_EQ(waitForEvent(host, d::ModemStatusChange, 3), kCallUp);
 }
 
+// The carrier goes while the second read of the call waits for its reply: the reply never
+// comes (the modem's "NO CARRIER" is no frame), so the read ends at its time-out, and the
+// lines then show the call over: a dial afterwards is served, not ignored as one while
+// connected.
+TEST(ModemCall, ACarrierLostBeforeAReplyEndsTheReadAtItsTimeOutAndTheCall) {
+    EmulatedModem modem({"--modem-fault", "carrier-drop-before=2"});
+    ASSERT_TRUE(modem.ready()) << modem.bus().readyLine();
+    Host host;
+    auto control = modemControl(modem, host);
+    modemDial(*control);
+    ASSERT_EQ(waitForEvent(host, d::DialComplete), 0);
+    EXPECT_EQ(waitForEvent(host, d::ModemStatusChange), kCallUp);
+    EXPECT_EQ(readValue(*control, host), 0);
+
+    EXPECT_EQ(readValue(*control, host), RES_AX_COMM_TIMEOUT);
+    EXPECT_TRUE(modem.waitForLog("state carrier lost"));
+    EXPECT_EQ(waitForEvent(host, d::ModemStatusChange, 2), kNoCarrier);
+    modemDial(*control);
+    EXPECT_EQ(waitForEvent(host, d::DialComplete, 2), 0);
+    EXPECT_EQ(waitForEvent(host, d::ModemStatusChange, 3), kCallUp);
+}
+
 // Modems that echo, answer twice, answer a byte at a time or with noise in front: the dial,
 // a read over the call and the hang-up work all the same.
 TEST(ModemCall, ChatteringModemsStillConnect) {

@@ -368,9 +368,16 @@ std::optional<TimePoint> Modem::nextDeadline() const {
 std::vector<std::uint8_t> Modem::takeDue(TimePoint now) {
     // The bus answers only what reached it during a call; a reply due after the call ended
     // (or while escaped to command mode) has nowhere to go.
+    const std::uint64_t repliesInCall = m_bus.counters().answered - m_repliesAtConnect;
     std::vector<std::uint8_t> out = m_bus.takeDue(now);
     if (m_state != ModemState::Online) {
         out.clear();
+    } else if (!out.empty() && m_config.carrierDropBefore > 0 &&
+               repliesInCall + 1 >= static_cast<std::uint64_t>(m_config.carrierDropBefore)) {
+        // The line goes dead as the reply is about to leave: the master waits for it in vain.
+        out.clear();
+        endCall(now, "carrier lost");
+        say(ModemAnswer::NoCarrier, now);
     } else if (m_config.carrierDropAfter > 0 &&
                m_bus.counters().answered - m_repliesAtConnect >=
                    static_cast<std::uint64_t>(m_config.carrierDropAfter)) {

@@ -40,6 +40,7 @@ struct ModemConfig {
     bool splitAnswers = false;  // every answer a byte at a time, a few ms apart
     bool noise = false;         // noise bytes before every answer
     int carrierDropAfter = 0;   // replies of the bus in a call, then the carrier drops; 0 never
+    int carrierDropBefore = 0;  // the carrier drops as this reply of a call is due; 0 never
     std::array<std::optional<ModemAnswer>, static_cast<std::size_t>(ModemCommand::Count)> answers;
     std::string logPath;   // --modem-log
     std::string linesPath; // --modem-lines

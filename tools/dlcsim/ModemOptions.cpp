@@ -98,9 +98,17 @@ bool parseModemFault(std::string_view text, ModemConfig& modem, std::string& err
             return false;
         }
         modem.carrierDropAfter = *n;
+    } else if (text.starts_with("carrier-drop-before=")) {
+        const auto n = number(text.substr(20), 1, 1000000);
+        if (!n) {
+            error =
+                "bad --modem-fault '" + std::string(text) + "' (carrier-drop-before=N, N from 1)";
+            return false;
+        }
+        modem.carrierDropBefore = *n;
     } else {
         error = "unknown --modem-fault '" + std::string(text) +
-                "' (echo, double, split, noise, carrier-drop=N)";
+                "' (echo, double, split, noise, carrier-drop=N, carrier-drop-before=N)";
         return false;
     }
     return true;
@@ -148,9 +156,10 @@ Modem (a Hayes-compatible modem in front of the bus):
                        COMMAND: at, init, dial, hangup, escape, all; ANSWER: ok, connect,
                        error, no-carrier, busy, no-dialtone, no-dial-tone, no-answer,
                        silence, garbage (noise bytes and no word)
-  --modem-fault echo|double|split|noise|carrier-drop=N (repeatable)
+  --modem-fault echo|double|split|noise|carrier-drop=N|carrier-drop-before=N (repeatable)
                        echo commands even after E0, answer twice, answer a byte at a time,
-                       noise before every answer, drop the carrier after N replies in a call
+                       noise before every answer, drop the carrier after N replies in a
+                       call, drop it as the Nth reply of a call is due (that reply is lost)
   --modem-log FILE     one line per command, answer and change of state
   --modem-lines FILE   the modem's lines, "cts=1 dsr=1 ri=0 dcd=0", rewritten on change
 )";

@@ -16,7 +16,7 @@ bool parseModemOption(std::string_view option, std::string_view value, ModemConf
 
 // "COMMAND=ANSWER", e.g. "dial=busy"; "all=silence" for every command.
 bool parseModemAnswer(std::string_view text, ModemConfig& modem, std::string& error);
-// "echo", "double", "split", "noise" or "carrier-drop=N".
+// "echo", "double", "split", "noise", "carrier-drop=N" or "carrier-drop-before=N".
 bool parseModemFault(std::string_view text, ModemConfig& modem, std::string& error);
 
 std::string modemUsage();

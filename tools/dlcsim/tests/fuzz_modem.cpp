@@ -24,6 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     m.splitAnswers = (data[0] & 4U) != 0;
     m.noise = (data[0] & 8U) != 0;
     m.carrierDropAfter = (data[0] >> 4) % 3;
+    m.carrierDropBefore = (data[0] >> 6) % 3;
     TimePoint now{};
     Session bus(config, now, nullptr);
     Modem modem(m, bus, 38400);

@@ -282,6 +282,23 @@ TEST(ModemFaults, TheCarrierDropsAfterTheChosenNumberOfReplies) {
     EXPECT_EQ(rig.log.back(), "tx NO CARRIER");
 }
 
+// The carrier goes as the second reply of the call is due: the first reply comes through,
+// the second never leaves, and the master hears only "NO CARRIER".
+TEST(ModemFaults, TheCarrierDropsBeforeTheChosenReply) {
+    ModemConfig m;
+    m.carrierDropBefore = 2;
+    Rig rig(m);
+    rig.connect();
+    rig.modem.receive(kReadInput1, kT0 + 2s);
+    EXPECT_EQ(text(rig.modem.takeDue(kT0 + 2s)), text(kReply1));
+    EXPECT_EQ(rig.modem.state(), ModemState::Online);
+    rig.modem.receive(kReadInput1, kT0 + 3s);
+    EXPECT_EQ(text(rig.modem.takeDue(kT0 + 3s)), "\r\nNO CARRIER\r\n");
+    EXPECT_EQ(rig.modem.state(), ModemState::OnHook);
+    EXPECT_FALSE(rig.lines.carrier);
+    EXPECT_EQ(rig.collect(kT0 + 3s, kT0 + 5s), "");
+}
+
 TEST(ModemFiles, TheLinesFileHoldsTheWholeLineState) {
     EXPECT_EQ(formatModemLines(ModemLines{}), "cts=1 dsr=1 ri=0 dcd=0\n");
     EXPECT_EQ(formatModemLines(ModemLines{true, true, false, true}), "cts=1 dsr=1 ri=0 dcd=1\n");
@@ -295,13 +312,15 @@ struct OptionCase {
 const OptionCase kOptions[] = {
     {{"--link", "COM5", "--modem"}, ""},
     {{"--link", "COM5", "--modem", "--modem-answer", "dial=busy", "--modem-fault", "split",
-      "--modem-fault", "carrier-drop=3", "--modem-guard", "50", "--modem-connect-delay", "0"},
+      "--modem-fault", "carrier-drop=3", "--modem-fault", "carrier-drop-before=2", "--modem-guard",
+      "50", "--modem-connect-delay", "0"},
      ""},
     {{"--link", "COM5", "--modem-answer", "dial=busy"}, "the --modem-* options need --modem"},
     {{"--link", "COM5", "--modem", "--modem-answer", "dial=maybe"}, "bad --modem-answer"},
     {{"--link", "COM5", "--modem", "--modem-answer", "ring=ok"}, "bad --modem-answer"},
     {{"--link", "COM5", "--modem", "--modem-fault", "loud"}, "unknown --modem-fault"},
     {{"--link", "COM5", "--modem", "--modem-fault", "carrier-drop=0"}, "bad --modem-fault"},
+    {{"--link", "COM5", "--modem", "--modem-fault", "carrier-drop-before=x"}, "bad --modem-fault"},
     {{"--link", "COM5", "--modem", "--modem-guard", "0"}, "bad --modem-guard"},
     {{"--link", "COM5", "--modem=1"}, "--modem takes no value"},
     {{"--link", "COM5", "--modem", "--modem-log"}, "--modem-log needs a value"},
@@ -324,6 +343,7 @@ TEST(ModemOptions, AreCheckedLikeTheOthers) {
     EXPECT_EQ(m.answers[static_cast<std::size_t>(ModemCommand::Dial)], ModemAnswer::Busy);
     EXPECT_TRUE(m.splitAnswers);
     EXPECT_EQ(m.carrierDropAfter, 3);
+    EXPECT_EQ(m.carrierDropBefore, 2);
     EXPECT_EQ(m.guardMs, 50);
     EXPECT_EQ(m.connectDelayMs, 0);
 }
