@@ -8,7 +8,6 @@
 #include "config/Logger.h"
 #include "config/ProgramFolder.h"
 #include "config/ProgramValues.h"
-#include "screens/MessageBox.h"
 #include "screens/comm/LayoutHelpers.h"
 #include "screens/comm/RunSteps.h"
 #include "screens/frmComm.h"
@@ -30,7 +29,6 @@ using mdlFileMgr::programValues;
 using comm::increment;
 using comm::kCommOpenFailed;
 using comm::kNoReply;
-using comm::kPortFailedMessage;
 using comm::pollIntervalMs;
 
 void frmComm::configure(torvik::comm::TavrinControl& control, std::int32_t timeout,
@@ -172,6 +170,16 @@ bool frmComm::Tab1_Send() {
 }
 
 void frmComm::StartMeasurSingle() {
+    if (m_run.selection.empty()) {
+        // A tab change empties the list: the boxes ticked now make it again, so that the
+        // first press after choosing the tab polls as every later one does.
+        std::vector<std::int16_t> qualifying;
+        for (int k = 0; k < rowCount(); ++k) {
+            if (m_measure.chkSelect[static_cast<std::size_t>(k)]->isChecked() && rowRegistered(k))
+                qualifying.push_back(static_cast<std::int16_t>(k));
+        }
+        m_run.setSelection(std::move(qualifying));
+    }
     if (m_run.pollPosition == 0 && !m_measure.chkRead[1]->isChecked())
         Sync_Send();
     if (m_run.abort) {
@@ -197,10 +205,9 @@ void frmComm::TAVRIN1_Complete(int Index, short nResult) {
         m_run.received[i] = true;
 
     if (nResult == kCommOpenFailed) {
-        run.start->setEnabled(true);
-        run.stop->setEnabled(false);
-        m_run.abort = true;
-        showMessage(this, v.messages[kPortFailedMessage]);
+        // The whole tab goes back to idle, the other tabs and the menus with it: only Start
+        // and Stop would leave the screen locked until another run's Stop.
+        portOpenFailed(Measure);
         PortCloseWait();
         return;
     }

@@ -12,9 +12,11 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <signal.h>
@@ -123,6 +125,25 @@ private slots:
                          .hasMatch(),
                      qPrintable(f.field("txtStatus", k)->text()));
         }
+    }
+
+    // Choosing another tab empties the selection list; the first single shot after coming back
+    // polls all the same, from the ticked boxes, after the round's sync.
+    void singleShotAfterATabChange() {
+        MeasureFixture f({}, {{"TAB1/9", "True"}});
+        QVERIFY(f.simulatorReady());
+        f.showTab("Info");
+        f.showTab("");
+        f.pressStart();
+        QTRY_COMPARE_WITH_TIMEOUT(number(f.find<QLineEdit>("txtOK")), 1, 5000);
+        f.pressStart();
+        QTRY_COMPARE_WITH_TIMEOUT(number(f.find<QLineEdit>("txtOK")), 2, 5000);
+        const QStringList frames = f.receivedFrames();
+        QCOMPARE(frames.size(), 3);
+        QVERIFY(frames[0].startsWith(kSync));
+        QVERIFY(frames[1].startsWith(pollOf(1)));
+        QVERIFY(frames[2].startsWith(pollOf(2)));
+        QVERIFY(!f.field("txtData", 0)->text().isEmpty());
     }
 
     // Counts with three decimals: dlcsim's rated capacity 500 over rated output 50000 counts
@@ -299,10 +320,23 @@ private slots:
     }
 
     // dlcsim killed mid-run: the line is gone, so the port is lost and cannot be opened again.
-    // The run ends by itself with the port message (nobody presses Stop), Start comes back, and
-    // the records written before are handed over with the port release.
+    // The run ends by itself with the port message (nobody presses Stop), the tab is idle again
+    // with the other tabs and the menus, and the records written before are handed over with
+    // the port release. Killed after a round, the next round's sync broadcast is the first to
+    // find the port gone; killed mid-round without sync or assignment, a poll is.
+    void portDisappearsMidRun_data() {
+        QTest::addColumn<int>("repliesBeforeKill");
+        QTest::addColumn<bool>("syncAndAssignment");
+        QTest::newRow("the sync broadcast finds it") << 12 << true;
+        QTest::newRow("a poll finds it") << 13 << false;
+    }
     void portDisappearsMidRun() {
-        MeasureFixture f({});
+        QFETCH(int, repliesBeforeKill);
+        QFETCH(bool, syncAndAssignment);
+        ScreenFixture::Overrides settings;
+        if (!syncAndAssignment)
+            settings = {{"TAB1/10", "True"}, {"TAB1/12", "True"}};
+        MeasureFixture f({}, settings);
         QVERIFY(f.simulatorReady());
         f.screen();
         QTimer::singleShot(0, f.button("cmdStart"), [&] {
@@ -310,7 +344,7 @@ private slots:
         });
         bool killed = false;
         const bool endedByItself = f.runUntil([&] {
-            if (!killed && number(f.find<QLineEdit>("txtOK")) >= 12) {
+            if (!killed && number(f.find<QLineEdit>("txtOK")) >= repliesBeforeKill) {
                 killed = true;
                 f.simulator().stop(SIGKILL);
             }
@@ -318,9 +352,19 @@ private slots:
         });
         QVERIFY(killed);
         QVERIFY2(endedByItself, "the run went on without its line");
+        const QStringList frames = f.receivedFrames();
+        QCOMPARE(count(frames, kSync) > 0, syncAndAssignment);
+        QCOMPARE(count(frames, kAssign) > 0, syncAndAssignment);
         QCOMPARE(f.screens().messages, QStringList{ScreenFixture::slot(1)});
         QVERIFY(f.button("cmdStart")->isEnabled());
         QVERIFY(!f.button("cmdStop")->isEnabled());
+        auto* tabs = f.find<QTabWidget>("SSTab1");
+        QVERIFY(tabs->isTabEnabled(1));
+        QVERIFY(f.find<QMenu>("mnu_set1")->menuAction()->isEnabled());
+        QVERIFY(f.find<QMenu>("mnu_help1")->menuAction()->isEnabled());
+        QVERIFY(f.find<QCheckBox>(indexedName("chkSelect", 0))->isEnabled());
+        QVERIFY(f.option(0)->isEnabled());
+        QVERIFY(f.screen().isEnabled());
         const QStringList records = f.fileLines("Data/DLC_001.csv");
         QVERIFY(records.size() >= 2);
         QVERIFY(!QFile::exists(f.folder() + "/DataLog.csv"));
