@@ -120,6 +120,9 @@ void CTAVRINCtrl::Disconnect() {
     m_port->disconnect();
 }
 
+// Neither procedure waits for Enabled or for the end of the Disconnect pause: held back, it
+// would keep Busy True, after Disconnect for good (only AsyncRefresh lifts the pause, and it
+// is refused while Busy).
 void CTAVRINCtrl::ModemDial(modem::DialCommands commands) {
     if (!threadReady()) {
         fire(dispid::DialComplete, RES_AX_COMM_THREAD_NOT_READY);

@@ -1,8 +1,12 @@
 // ModemDial, ModemHangup, ModemCancel and the modem events as the host sees them, with a
-// scripted port in place of the modem: refusals, the connected state, cancel (and the
-// stale cancel), the lines watched during a call, ports and threads that fail, destruction.
+// scripted port in place of the modem: refusals, the connected state, requests served while
+// disabled or paused, cancel (and the stale cancel), the lines watched during a call, ports
+// and threads that fail, destruction.
 #include "ControlTestSupport.h"
 #include "tavrin/TavrinEnums.h"
+
+#include <functional>
+#include <utility>
 
 namespace tavrin::test {
 namespace {
@@ -148,6 +152,31 @@ TEST_F(ModemControlTest, ACancelGivenWhileNothingRunsIsDropped) {
     ASSERT_TRUE(call(*m_control, d::ModemHangup));
     ASSERT_TRUE(events(d::HangupComplete, 1));
     EXPECT_EQ(last(d::HangupComplete), 0);
+}
+
+// Transactions and auto-polls stop there, but a modem request held back would keep Busy
+// True, after Disconnect for good: only AsyncRefresh lifts that pause, and not while Busy.
+TEST_F(ModemControlTest, DialAndHangupAreServedWhileDisabledAndAfterDisconnect) {
+    const std::pair<const char*, std::function<void()>> kStates[] = {
+        {"Enabled False",
+         [&] { ASSERT_TRUE(put(*m_control, d::Enabled, Variant::boolean(false))); }},
+        {"after Disconnect",
+         [&] {
+             ASSERT_TRUE(put(*m_control, d::Enabled, Variant::boolean(true)));
+             ASSERT_TRUE(call(*m_control, d::Disconnect));
+         }},
+    };
+    std::size_t n = 0;
+    for (const auto& [name, enter] : kStates) {
+        enter();
+        dial();
+        ASSERT_TRUE(events(d::DialComplete, ++n)) << name;
+        EXPECT_EQ(last(d::DialComplete), 0) << name;
+        ASSERT_TRUE(call(*m_control, d::ModemHangup));
+        ASSERT_TRUE(events(d::HangupComplete, n)) << name;
+        EXPECT_EQ(last(d::HangupComplete), 0) << name;
+        EXPECT_FALSE(busy()) << name;
+    }
 }
 
 TEST_F(ModemControlTest, LinesChangedByTheProcedureAreReportedAfterItsCompletion) {

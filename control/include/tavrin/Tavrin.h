@@ -96,7 +96,11 @@ typedef struct TavrinEventSink {
  * ModemStatusChange carries them (enumTavrinModemStatus bits) at each change, and without
  * MS_RLSD_ON the call is over. A port without modem lines (a pseudo-terminal) reads as all
  * off and reports no change. ModemCancel ends the answer wait of the dial or hang-up in
- * progress; a cancel given while none runs is dropped. */
+ * progress; a cancel given while none runs is dropped. ModemDial and ModemHangup are served
+ * at once even while Enabled is False or after Disconnect, which stop auto-polls (Enabled
+ * False also refreshes): held back, the request would keep Busy True, after Disconnect for
+ * good, since only AsyncRefresh ends that pause and it is refused while Busy. The lines are
+ * not watched while Enabled is False, nor after Disconnect until the next AsyncRefresh. */
 
 /* The container. UserMode returns 0 in design mode (run-time-only properties then refuse
  * reads); without a site the control is in run mode. OnPropertyChanged follows every
