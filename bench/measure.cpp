@@ -19,7 +19,9 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <optional>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -60,23 +62,73 @@ struct RoundsRun {
 };
 
 constexpr double kCommSyncMs = 5;
-constexpr double kCommDataMs = 1;
 
-// The least time a round can take on the line with these settings, from one round's last
-// reply to the next one's: the synchronisation broadcast between a silence before it and one
-// after it (3.5 characters each, 1.75 ms above 19200 baud), or the wait the run keeps after
-// sending it (CommSync + T(8)) if that is longer; then per cell the request, the turnaround
-// and the reply, with a silence between one cell's reply and the next cell's request. (The
-// run's wait after each poll, CommData + T(8), is always the shorter.) 8E1: 11 bits a
-// character; a read is 8 bytes, its reply 9.
+// The least time a round can take on the line with these settings, from one round's first
+// reply to the next one's:
+// - from the last reply of a round to the first request of the next, the synchronisation
+//   broadcast between the silence before it and the one after it (its 8 characters), or the
+//   run's wait after sending it if that can be longer. The run keeps its waits on the
+//   millisecond tick: a wait of d ms ends at the first tick past the tick it began on plus d,
+//   so it can last as little as a hair over floor(d) ms (5 ms and a bit for CommSync 5 + T(8)
+//   = 5.763 ms at 115200 baud); the bound takes that shortest wait;
+// - per cell the request and the reply, 17 characters, with the simulator's turnaround (the
+//   line's silence) between them, and the silence before the next cell's request. (The run's
+//   wait after a poll, CommData + T(8) from before its request went out, is shorter than the
+//   exchange at every rate here; left out, it can only make the bound higher.)
+// 8E1: 11 bits a character; a read is 8 bytes, its reply 9.
 double lineBoundRoundMs(const RoundsRun& run) {
     const double character = 11.0 / run.baud * 1000;
     const double silence = run.baud > 19200 ? 1.75 : 3.5 * character;
     const double t8 = torvik::comm::lineTimeMs(run.baud, 8);
-    const double sync = std::max(kCommSyncMs + t8, silence + 8 * character + silence);
-    const double exchange = std::max(kCommDataMs + t8, 17 * character + silence);
+    const double sync = std::max(std::floor(kCommSyncMs + t8), silence + 8 * character + silence);
+    const double exchange = 17 * character + silence;
     return sync + run.cells * exchange + (run.cells - 1) * silence;
 }
+
+// Rounds per second over whole rounds: from the first reply of the run's second round (the
+// assignment pass is no round, and the save button is pressed as the first round's replies
+// come in) to the first reply of a later round once `seconds` have passed, so that the
+// window holds as many synchronisation broadcasts as rounds. Fed every reply in turn.
+class RoundWindow {
+public:
+    RoundWindow(int cells, double seconds) : m_cells(cells), m_seconds(seconds) {}
+
+    // True once the window is closed.
+    bool reply() {
+        ++m_replies;
+        if (m_replies == m_cells + 1) {
+            m_begin = std::chrono::steady_clock::now();
+            m_cpuBegin = cpuSeconds();
+            return false;
+        }
+        if (m_replies <= m_cells + 1 || m_end || (m_replies - m_cells - 1) % m_cells != 0)
+            return m_end.has_value();
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_begin < std::chrono::duration<double>(m_seconds))
+            return false;
+        m_end = now;
+        m_cpu = cpuSeconds() - m_cpuBegin;
+        m_rounds = (m_replies - m_cells - 1) / m_cells;
+        return true;
+    }
+    bool closed() const { return m_end.has_value(); }
+    int rounds() const { return m_rounds; }
+    double elapsed() const {
+        return m_end ? std::chrono::duration<double>(*m_end - m_begin).count() : 0;
+    }
+    double perSecond() const { return elapsed() > 0 ? m_rounds / elapsed() : 0; }
+    double cpu() const { return m_cpu; }
+
+private:
+    int m_cells;
+    double m_seconds;
+    int m_replies = 0;
+    int m_rounds = 0;
+    std::chrono::steady_clock::time_point m_begin;
+    std::optional<std::chrono::steady_clock::time_point> m_end;
+    double m_cpuBegin = 0;
+    double m_cpu = 0;
+};
 
 ScreenFixture::Overrides roundsSettings(const RoundsRun& run) {
     ScreenFixture::Overrides o{{"SETTINGS/CommData", "1"},
@@ -101,39 +153,30 @@ int rounds(const RoundsRun& run, double seconds) {
     if (!f.simulatorReady())
         return 1;
     f.screen();
-    auto* ok = f.find<QLineEdit>(QStringLiteral("txtOK"));
     QPushButton* save = f.button("cmdSave");
-    // Measured from the second round on: the assignment pass is no round, and with saving on
-    // the save button is pressed as the first round's replies come in.
-    int seen = 0;
-    int okAtBegin = 0;
-    std::chrono::steady_clock::time_point begin;
-    double cpuBegin = 0;
-    bool measuring = false;
+    RoundWindow window(run.cells, seconds);
+    bool pressed = false;
     f.runUntil(
         [&] {
-            ++seen;
-            if (seen == 1 && run.saving)
+            if (!pressed && run.saving)
                 QTimer::singleShot(0, save, [save] { save->click(); });
-            if (!measuring && seen > run.cells) {
-                measuring = true;
-                begin = std::chrono::steady_clock::now();
-                cpuBegin = cpuSeconds();
-                okAtBegin = ok->text().toInt();
-            }
-            return measuring && std::chrono::steady_clock::now() - begin >
-                                    std::chrono::duration<double>(seconds);
+            pressed = true;
+            return window.reply();
         },
         static_cast<int>(seconds * 1000) + 60000);
-    const double elapsed =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    const double cpu = cpuSeconds() - cpuBegin;
-    const double achieved = (ok->text().toInt() - okAtBegin) / double(run.cells) / elapsed;
+    const double achieved = window.perSecond();
     // "measure <baud> <cells> <saving> <rounds/s> <line-bound rounds/s> <cpu % of one core>
-    //  <cpu ms a round> <errors> <sync frames>"
+    //  <cpu ms a round> <errors> <sync frames>"; a run that did not close its window prints
+    // nothing and fails.
+    if (!window.closed()) {
+        std::fprintf(stderr, "measure %d %d %d: the run ended before its window closed\n", run.baud,
+                     run.cells, run.saving ? 1 : 0);
+        return 1;
+    }
     std::printf("measure %d %d %d %.2f %.2f %.1f %.3f %s %d\n", run.baud, run.cells,
-                run.saving ? 1 : 0, achieved, 1000 / lineBoundRoundMs(run), cpu / elapsed * 100,
-                achieved > 0 ? cpu * 1000 / (achieved * elapsed) : 0,
+                run.saving ? 1 : 0, achieved, 1000 / lineBoundRoundMs(run),
+                window.cpu() / window.elapsed() * 100,
+                window.rounds() > 0 ? window.cpu() * 1000 / window.rounds() : 0,
                 qPrintable(f.find<QLineEdit>(QStringLiteral("txtError"))->text()),
                 countSyncs(f.receivedFrames()));
     std::fflush(stdout);
@@ -224,8 +267,6 @@ int trendRounds(double seconds) {
         eight[QStringLiteral("SLAVEADDRESS/") + n] = n;
         eight[QStringLiteral("TAB1/") + n] = QStringLiteral("True");
     }
-    const double t8 = torvik::comm::lineTimeMs(38400, 8);
-    const double paced = 5 + t8 + 8 * (1 + t8);
     const char* names[] = {"closed", "trend open", "trend and monitor open"};
     double rates[3] = {};
     for (int open = 0; open < 3; ++open) {
@@ -237,27 +278,21 @@ int trendRounds(double seconds) {
             f.screen().benchViews().showTrend();
         if (open >= 2)
             f.screen().benchViews().showMonitor();
-        auto* ok = f.find<QLineEdit>(QStringLiteral("txtOK"));
-        std::chrono::steady_clock::time_point begin;
-        int okAtBegin = -1;
-        f.runUntil(
-            [&] {
-                if (okAtBegin < 0) { // from the first reply on, as "rounds" measures
-                    begin = std::chrono::steady_clock::now();
-                    okAtBegin = ok->text().toInt();
-                }
-                return std::chrono::steady_clock::now() - begin >
-                       std::chrono::duration<double>(seconds);
-            },
-            static_cast<int>(seconds * 1000) + 30000);
-        const double elapsed =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-        rates[open] = (ok->text().toInt() - okAtBegin) / 8.0 / elapsed;
+        RoundWindow window(8, seconds);
+        f.runUntil([&] { return window.reply(); }, static_cast<int>(seconds * 1000) + 30000);
+        if (!window.closed()) {
+            std::fprintf(stderr, "trend, windows %s: the run ended before its window closed\n",
+                         names[open]);
+            return 1;
+        }
+        rates[open] = window.perSecond();
     }
-    std::printf("trend 8 cells, %.1f s each: %.2f rounds/s with the windows %s, %.2f with the %s "
-                "(%.1f %%), %.2f with the %s (%.1f %%); pacing allows %.2f/s\n",
-                seconds, rates[0], names[0], rates[1], names[1], rates[1] / rates[0] * 100,
-                rates[2], names[2], rates[2] / rates[0] * 100, 1000 / paced);
+    const double bound = 1000 / lineBoundRoundMs(RoundsRun{38400, 8, false});
+    std::printf("trend 8 cells, %.1f s each: %.2f rounds/s with the windows %s (%.1f %% of the "
+                "line-bound %.2f/s), %.2f with the %s (%.1f %% of closed), %.2f with the %s "
+                "(%.1f %% of closed)\n",
+                seconds, rates[0], names[0], rates[0] / bound * 100, bound, rates[1], names[1],
+                rates[1] / rates[0] * 100, rates[2], names[2], rates[2] / rates[0] * 100);
     return 0;
 }
 

@@ -5,7 +5,9 @@
 # Environment: BENCH_TRANSACTIONS (latency runs, 2000), BENCH_SECONDS (each throughput and
 # ports run, 5), BENCH_MEASURE_SECONDS (each measurement run, 4), BENCH_IDLE_SECONDS (idle, 10);
 # BENCH_KEEP_LOGS=1 keeps each run's ports folder with dlcsim's frame logs in /tmp/tavrin-bench-*.
-set -eu
+# A benchmark that fails (exit status not 0) is named with the end of what it wrote to stderr
+# after the report; the others still run and are reported, and the script then exits 1.
+set -u
 build=${1:-build}
 bin="$build/bin"
 transactions=${BENCH_TRANSACTIONS:-2000}
@@ -13,16 +15,37 @@ seconds=${BENCH_SECONDS:-5}
 measure=${BENCH_MEASURE_SECONDS:-4}
 idle=${BENCH_IDLE_SECONDS:-10}
 results=$(mktemp)
-trap 'rm -f "$results"' EXIT
+errors=$(mktemp)
+failures=$(mktemp)
+trap 'rm -f "$results" "$errors" "$failures"' EXIT
+
+# bench OUTPUT COMMAND...: runs one benchmark, its figures appended to OUTPUT ("-": printed);
+# a failure is noted in $failures with the last lines the benchmark wrote to stderr.
+bench() {
+    out=$1
+    shift
+    if [ "$out" = - ]; then
+        "$@" 2>"$errors"
+    else
+        "$@" >>"$out" 2>"$errors"
+    fi
+    status=$?
+    if [ "$status" -ne 0 ]; then
+        {
+            printf '%s: exit status %d\n' "$*" "$status"
+            tail -n 20 "$errors" | sed 's/^/    /'
+        } >>"$failures"
+    fi
+}
 
 loadBefore=$(cut -d' ' -f1-3 /proc/loadavg)
-"$bin/bench_latency" "$transactions" >>"$results"
-"$bin/bench_qt" latency "$transactions" >>"$results"
-"$bin/bench_throughput" "$seconds" >>"$results"
-"$bin/bench_qt" throughput "$seconds" >>"$results"
-"$bin/bench_ports" "$seconds" >>"$results"
-"$bin/bench_measure" rounds "$measure" 2>/dev/null >>"$results"
-"$bin/bench_idle" "$idle" >>"$results"
+bench "$results" "$bin/bench_latency" "$transactions"
+bench "$results" "$bin/bench_qt" latency "$transactions"
+bench "$results" "$bin/bench_throughput" "$seconds"
+bench "$results" "$bin/bench_qt" throughput "$seconds"
+bench "$results" "$bin/bench_ports" "$seconds"
+bench "$results" "$bin/bench_measure" rounds "$measure"
+bench "$results" "$bin/bench_idle" "$idle"
 loadAfter=$(cut -d' ' -f1-3 /proc/loadavg)
 
 awk -v transactions="$transactions" -v seconds="$seconds" -v measure="$measure" \
@@ -57,8 +80,9 @@ END {
   printf "(goal: 8 ports at least 7.6 times one port)\n"
 
   printf "\nMeasurement run through the main screen, dlcsim --line-timing 8E1, CommData 1 ms, CommSync 5 ms,\n"
-  printf "%s s each from the second round on. The line-bound round: the sync broadcast between two silences\n", measure
-  printf "or the wait after it (CommSync + T(8)) if longer, then per cell request, turnaround and reply with a\n"
+  printf "whole rounds over at least %s s each from the second round on. The line-bound round: the sync\n", measure
+  printf "broadcast between two silences, or the shortest wait after it the millisecond tick allows (a hair\n"
+  printf "over floor(CommSync + T(8)) ms) if longer, then per cell request, turnaround and reply with a\n"
   printf "silence between cells\n"
   printf "%7s %6s %7s %9s %12s %12s %10s %12s %7s %7s\n", "baud", "cells", "saving", "rounds/s", "line-bound/s", "of bound", "CPU % core", "CPU ms/round", "errors", "vs off"
   for (i = 1; i <= r; i++) {
@@ -74,5 +98,11 @@ END {
   printf "Memory: %s\n", memory
   printf "(the soak, about 35 minutes: %s/bench_measure soak [ROUNDS], default 50000)\n", "'"$bin"'"
 }' "$results"
-# Eight cells at the line's limit with the trend window closed and open; it prints its own table.
-"$bin/bench_measure" trend "$measure" 2>/dev/null
+# Eight cells at the line's limit with the trend window closed and open; it prints its own line.
+bench - "$bin/bench_measure" trend "$measure"
+
+if [ -s "$failures" ]; then
+    printf '\nFailed benchmarks (some or all of their figures are missing above):\n'
+    cat "$failures"
+    exit 1
+fi
