@@ -74,7 +74,6 @@ public:
 
     // The header and one line a frame; false when the file cannot be written.
     bool write(const QString& path) const;
-    qsizetype lines() const { return static_cast<qsizetype>(m_frames.size()) + 1; }
 
 private:
     QString m_header;
