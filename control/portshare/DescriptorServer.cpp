@@ -34,14 +34,20 @@ Servers& servers() {
 std::shared_ptr<DescriptorServer> DescriptorServer::forPort(const std::string& portName) {
     Servers& all = servers();
     std::unique_lock lock(all.mutex);
-    // A server whose last user has just let go still holds its socket's name until it is
-    // retired; a new one could not take the name before.
-    all.retired.wait(lock, [&] {
+    // Users let go without the lock, so "still alive" is only known by taking a reference:
+    // asked first (expired()) and taken after (lock()), the last user could let go in
+    // between, and this port would be left without a server until it was reopened.
+    for (;;) {
         const auto it = all.byPort.find(portName);
-        return it == all.byPort.end() || !it->second.expired();
-    });
-    if (const auto it = all.byPort.find(portName); it != all.byPort.end()) {
-        return it->second.lock();
+        if (it == all.byPort.end()) {
+            break;
+        }
+        if (auto server = it->second.lock()) {
+            return server;
+        }
+        // Its last user has let go: it holds its socket's name until it is retired, and a
+        // new one could not take the name before.
+        all.retired.wait(lock);
     }
     auto share = PortShare::setUp(portName, PortShare::Role::Observer);
     UniqueFd wake = makeWake();

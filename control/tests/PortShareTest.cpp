@@ -1,6 +1,9 @@
 // The sharing machinery below the port: record layout, heartbeat rules, sharer counting,
-// named mutexes and events.
+// named mutexes and events, the life of the process's hand-over server.
+#include "portshare/PortShare.h"
+
 #include "PortTestSupport.h"
+#include "portshare/DescriptorServer.h"
 #include "portshare/Heartbeat.h"
 #include "portshare/NamedMutex.h"
 #include "portshare/ShareNames.h"
@@ -127,6 +130,41 @@ TEST(SharerCounting, LastLeaverAndDeadProcesses) {
     EXPECT_FALSE(addSharer(full, 5000, isAlive));
     alive.erase(1001);
     EXPECT_TRUE(addSharer(full, 5000, isAlive)); // the dead one's slot is reused
+}
+
+// The last user of the process's hand-over server may let go of it just as another asks for
+// it. The one asking must get a server, the old one or a new one once the old has gone, never
+// none: without one, sharers in other processes could not attach until the port was reopened.
+TEST(DescriptorServerLife, AServerLetGoOfWhileAnotherAsksIsReplacedNeverLost) {
+    const test::PortsFolder folder; // for its unique prefix
+    const std::string port = folder.portName(1);
+    const auto share = PortShare::setUp(port); // the port's names, removed when it goes
+    ASSERT_TRUE(share);
+    constexpr int kRounds = 2000;
+    std::atomic<int> missing{0};
+    std::atomic<bool> done{false};
+    // One thread takes the server and holds it for a varying while; the other asks for it
+    // again and again, so that the holder lets go at every point of an ask.
+    std::thread asker([&] {
+        while (!done.load()) {
+            if (!DescriptorServer::forPort(port)) {
+                ++missing;
+            }
+            std::this_thread::yield();
+        }
+    });
+    for (int i = 0; i < kRounds; ++i) {
+        const auto held = DescriptorServer::forPort(port);
+        if (!held) {
+            ++missing;
+        }
+        for (int k = 0; k < i % 8; ++k) {
+            std::this_thread::yield();
+        }
+    }
+    done = true;
+    asker.join();
+    EXPECT_EQ(missing.load(), 0);
 }
 
 class NamedObjects : public ::testing::Test {
