@@ -140,11 +140,13 @@ TEST(DescriptorServerLife, AServerLetGoOfWhileAnotherAsksIsReplacedNeverLost) {
     const std::string port = folder.portName(1);
     const auto share = PortShare::setUp(port); // the port's names, removed when it goes
     ASSERT_TRUE(share);
-    constexpr int kRounds = 2000;
+    constexpr int kRounds = 500;
     std::atomic<int> missing{0};
     std::atomic<bool> done{false};
+    std::atomic<int> spins{0}; // the holder's varying while
     // One thread takes the server and holds it for a varying while; the other asks for it
-    // again and again, so that the holder lets go at every point of an ask.
+    // again and again, so that the holder lets go at every point of an ask (yielding between
+    // asks, or it would keep the servers' lock from the one retiring a server).
     std::thread asker([&] {
         while (!done.load()) {
             if (!DescriptorServer::forPort(port)) {
@@ -158,8 +160,8 @@ TEST(DescriptorServerLife, AServerLetGoOfWhileAnotherAsksIsReplacedNeverLost) {
         if (!held) {
             ++missing;
         }
-        for (int k = 0; k < i % 8; ++k) {
-            std::this_thread::yield();
+        for (int k = 0; k < (i % 16) * 400; ++k) {
+            spins.fetch_add(1, std::memory_order_relaxed);
         }
     }
     done = true;
