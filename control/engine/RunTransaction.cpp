@@ -137,15 +137,7 @@ TransactionOutcome exchange(CommPort& port, const Transaction& transaction, fram
         watch.received(std::span(buffer).subspan(dropped, got.bytes - dropped));
         switch (got.status) {
         case IoStatus::Ok:
-            break;
-        case IoStatus::TimedOut:
-            // The port's own bound for one read can end a read before the reply timer does.
-            if (Clock::now() >= deadline) {
-                watch.timedOut();
-                return {
-                    asResult(frame::concludeTimeout(request.reply, frame, data.bytes(), memQty)),
-                    false};
-            }
+        case IoStatus::TimedOut: // the port's own bound for one read can end it first
             break;
         case IoStatus::Cancelled:
             return {RES_AX_TERMINATION_REQUESTED, false};
@@ -154,6 +146,14 @@ TransactionOutcome exchange(CommPort& port, const Transaction& transaction, fram
             // A read that fails at once would fail again at once: retrying would spin until
             // the timer ran out and then blame the slave.
             return lost();
+        }
+        // On every pass, not only when a read finds the line empty: a slave that never falls
+        // silent without ever completing a frame (noise, an ASCII line without its ':') has
+        // bytes waiting at every read and would hold the transaction for as long as it sends.
+        if (Clock::now() >= deadline) {
+            watch.timedOut();
+            return {asResult(frame::concludeTimeout(request.reply, frame, data.bytes(), memQty)),
+                    false};
         }
     }
 }

@@ -2,19 +2,17 @@
 // falls silent does not keep a timed answer wait beyond its limit.
 #include "modem/ModemDialogue.h"
 
+#include "ChatteringPeer.h"
 #include "PortTestSupport.h"
 #include "commport/CommPort.h"
 #include "engine/StopSignal.h"
 #include "tavrin/TavrinEnums.h"
 
 #include <array>
-#include <cerrno>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <sched.h>
+#include <optional>
 #include <string>
 #include <thread>
-#include <unistd.h>
 #include <vector>
 
 namespace tavrin::test {
@@ -22,113 +20,29 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A modem on a noisy line: after each command it sends noise without pause, and its answer
-// only once `noiseBeforeAnswer` bytes of noise have gone out ("NO CARRIER" to a dial, "OK"
-// to anything else), then noise again until the next command. The amount is far more than
-// a reader can take in within the dialogue's answer limits here, so an answer wait that
-// keeps to its limit never sees the word.
-class ChatteringModem {
-public:
-    ChatteringModem(int master, std::size_t noiseBeforeAnswer, std::size_t cpu);
-    ~ChatteringModem();
-    ChatteringModem(const ChatteringModem&) = delete;
-    ChatteringModem& operator=(const ChatteringModem&) = delete;
-
-private:
-    void run(int master, std::size_t noiseBeforeAnswer);
-
-    StopSignal m_stop;
-    std::thread m_thread;
-};
-
-// Puts the calling thread on `cpu`; a thread that `yields` runs there only when nothing
-// else on that processor wants to.
-void placeThread(std::size_t cpu, bool yields) {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    CPU_SET(cpu, &set);
-    ::sched_setaffinity(0, sizeof set, &set);
-    if (yields) {
-        const sched_param idle{};
-        ::sched_setscheduler(0, SCHED_IDLE, &idle);
-    }
-}
-
-std::size_t firstCpu() {
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (::sched_getaffinity(0, sizeof set, &set) == 0) {
-        for (std::size_t cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-            if (CPU_ISSET(cpu, &set)) {
-                return cpu;
-            }
+// A modem on a noisy line: after each command byte it sends noise, and its answer only once
+// `noiseBeforeAnswer` bytes of noise have gone out ("NO CARRIER" to a dial, "OK" to anything
+// else). The amount is far more than a reader can take in within the dialogue's answer limits
+// here, so an answer wait that keeps to its limit never sees the word.
+ChatteringPeer::Answerer modemAnswers() {
+    return [line = std::string(), dialling = false](char c) mutable -> std::optional<std::string> {
+        if (c == '\r') {
+            dialling = line.find("ATD") != std::string::npos;
+            line.clear();
+        } else {
+            line += c;
         }
-    }
-    return 0;
+        return dialling ? "\r\nNO CARRIER\r\n" : "\r\nOK\r\n";
+    };
 }
 
-ChatteringModem::ChatteringModem(int master, std::size_t noiseBeforeAnswer, std::size_t cpu)
-    : m_thread([this, master, noiseBeforeAnswer, cpu] {
-          placeThread(cpu, false);
-          run(master, noiseBeforeAnswer);
-      }) {}
-
-ChatteringModem::~ChatteringModem() {
-    m_stop.raise();
-    m_thread.join();
-}
-
-void ChatteringModem::run(int master, std::size_t noiseBeforeAnswer) {
-    // None of these is a letter of an answer word.
+// None of these is a letter of an answer word.
+std::array<std::uint8_t, 4096> highNoise() {
     std::array<std::uint8_t, 4096> noise{};
     for (std::size_t i = 0; i < noise.size(); ++i) {
         noise[i] = static_cast<std::uint8_t>(0x80U | (i & 0x3FU));
     }
-    std::string line;         // the command being received
-    bool dialling = false;    // the last command was a dial
-    std::size_t sent = 0;     // noise since the last command byte
-    std::string answer;       // due once the noise is out
-    std::size_t answerAt = 0; // how much of it has gone
-    bool answerDue = false;
-    for (;;) {
-        pollfd fds[2] = {{master, POLLIN | POLLOUT, 0}, {m_stop.fd(), POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0 && errno != EINTR) {
-            return;
-        }
-        if (fds[1].revents != 0 || (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            return;
-        }
-        if ((fds[0].revents & POLLIN) != 0) {
-            std::array<char, 256> in{};
-            const ssize_t n = ::read(master, in.data(), in.size());
-            for (ssize_t i = 0; i < n; ++i) {
-                const char c = in[static_cast<std::size_t>(i)];
-                if (c == '\r') {
-                    dialling = line.find("ATD") != std::string::npos;
-                    line.clear();
-                } else {
-                    line += c;
-                }
-                sent = 0;
-                answerDue = true;
-                answer = dialling ? "\r\nNO CARRIER\r\n" : "\r\nOK\r\n";
-                answerAt = 0;
-            }
-        }
-        if ((fds[0].revents & POLLOUT) == 0) {
-            continue;
-        }
-        if (answerDue && sent >= noiseBeforeAnswer) {
-            const ssize_t n = ::write(master, answer.data() + answerAt, answer.size() - answerAt);
-            answerAt += n > 0 ? static_cast<std::size_t>(n) : 0;
-            answerDue = answerAt < answer.size();
-            continue;
-        }
-        const std::size_t size =
-            answerDue ? std::min(noise.size(), noiseBeforeAnswer - sent) : noise.size();
-        const ssize_t n = ::write(master, noise.data(), size);
-        sent += n > 0 ? static_cast<std::size_t>(n) : 0;
-    }
+    return noise;
 }
 
 // No fixed waits, and answer limits far shorter than the time a reader takes over the
@@ -167,7 +81,8 @@ TEST(ModemDialogue, AModemThatNeverFallsSilentDoesNotOutlastTheAnswerLimits) {
     const std::size_t cpu = firstCpu();
     std::vector<std::uint16_t> results;
     {
-        const ChatteringModem modem(pty.masterFd(), kNoiseBeforeAnswer, cpu);
+        const ChatteringPeer modem(pty.masterFd(), kNoiseBeforeAnswer, cpu, highNoise(),
+                                   modemAnswers());
         std::thread([&] {
             placeThread(cpu, true);
             NamedMutexGuard line = port.lockPort();

@@ -1,0 +1,88 @@
+// One exchange against a scripted far end on a pseudo-terminal: a slave that never falls
+// silent does not keep a transaction beyond its reply time-out.
+#include "engine/RunTransaction.h"
+
+#include "ChatteringPeer.h"
+#include "PortTestSupport.h"
+#include "commport/CommPort.h"
+#include "tavrin/TavrinEnums.h"
+
+#include <array>
+#include <cstdint>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tavrin::test {
+namespace {
+
+// Function 4, two registers of node 1, zeros: 01 04 04 00 00 00 00, whose bytes sum to 0x09,
+// so the LRC is 0x100 - 0x09 = 0xF7.
+constexpr const char* kAsciiReply = ":01040400000000F7\r\n";
+
+// An ASCII slave on a noisy line: it answers each request (a line ending in LF) behind the
+// noise. No noise byte is ':', so none can begin a frame: all of it is dropped by the reader.
+ChatteringPeer::Answerer asciiSlave() {
+    return [](char c) -> std::optional<std::string> {
+        if (c == '\n') {
+            return std::string(kAsciiReply);
+        }
+        return std::nullopt;
+    };
+}
+
+std::array<std::uint8_t, 4096> noColons() {
+    std::array<std::uint8_t, 4096> noise{};
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<std::uint8_t>(0x80U | (i & 0x3FU));
+    }
+    return noise;
+}
+
+// A reply loop that looks at its limit only when a read finds the line empty reads on through
+// megabytes of noise and takes the reply behind it for a timely one (Result 0). Within 10 ms
+// nobody reads 4 MiB, so a loop that keeps its limit ends with the time-out (256) every round.
+TEST(RunTransaction, ASlaveThatNeverFallsSilentDoesNotOutlastTheReplyTimeout) {
+    constexpr int kRounds = 4;
+    constexpr std::size_t kNoiseBeforeAnswer = 4 << 20;
+    PortsFolder folder;
+    PtyPair pty;
+    folder.link(1, pty.slavePath());
+    CommPort port;
+    ASSERT_TRUE(port.setPortName(folder.prefix(), 1));
+    ASSERT_TRUE(port.setSettings("38400,N,8,1"));
+    ASSERT_TRUE(port.open());
+
+    Transaction read;
+    read.request.function = 4;
+    read.request.nodeAddress = "1";
+    read.request.memStart = "30001";
+    read.request.memQty = 2;
+    read.request.dataMode = 1; // ASCII
+    read.timeoutTrans = 10;
+    const std::size_t cpu = firstCpu();
+    std::vector<std::uint16_t> results;
+    {
+        const ChatteringPeer slave(pty.masterFd(), kNoiseBeforeAnswer, cpu, noColons(),
+                                   asciiSlave());
+        std::thread([&] {
+            placeThread(cpu, true);
+            NamedMutexGuard line = port.lockPort();
+            frame::CodecState codec;
+            DataArea data;
+            for (int round = 0; round < kRounds; ++round) {
+                std::int16_t memQty = read.request.memQty;
+                results.push_back(RunTransaction(port, read, codec, data, memQty, -1).result);
+            }
+        }).join();
+    }
+    ASSERT_EQ(results.size(), static_cast<std::size_t>(kRounds));
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        EXPECT_EQ(results[i], RES_AX_COMM_TIMEOUT) << "round " << i;
+    }
+}
+
+} // namespace
+} // namespace tavrin::test
