@@ -4,10 +4,13 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <memory>
+#include <optional>
 
 namespace torvik::comm {
 namespace {
@@ -20,31 +23,61 @@ using std::chrono::milliseconds;
 // exact.
 constexpr double kLongestWaitMs = 1e13;
 
+// The exact timer of the application's thread, made on its first wait and kept until the
+// application object goes (before its event dispatcher does). A timer of its own for every
+// wait cost a descriptor and a notifier registration, and their removal, on every step of the
+// run loops: several times a poll, some of them between a tick and the send it starts.
+// Waits nested in a wait share it; each re-arms it for its own instant when it finds it
+// taken over.
+std::unique_ptr<WakeTimer>& applicationTimer() {
+    static std::unique_ptr<WakeTimer> timer;
+    return timer;
+}
+
+WakeTimer& sharedTimer() {
+    std::unique_ptr<WakeTimer>& timer = applicationTimer();
+    if (!timer) {
+        timer = std::make_unique<WakeTimer>();
+        qAddPostRoutine([] { applicationTimer().reset(); });
+    }
+    return *timer;
+}
+
 // Handles events until passed() or condition() holds. A single-shot timer at wakeAt bounds
 // each sleep, so the thread sleeps in the event dispatcher between events instead of
-// re-checking on a tick. The timer is re-armed only when it fired and the wait is not over
-// (the clock's millisecond had not turned yet). The exact timer wakes at wakeAt itself; Qt's
-// would wake a whole millisecond after it was started at the earliest.
+// re-checking on a tick. The timer is re-armed only when it fired (or a nested wait took it)
+// and the wait is not over (the clock's millisecond had not turned yet). The exact timer
+// wakes at wakeAt itself; Qt's would wake a whole millisecond after it was started at the
+// earliest.
 template <typename Passed>
 bool pumpUntil(Passed passed, Clock::time_point wakeAt, const std::function<bool()>& condition) {
-    QEventLoop loop;
-    WakeTimer exact;
-    QTimer wake; // where the platform gives no exact timer: whole milliseconds, one at least
-    wake.setSingleShot(true);
-    wake.setTimerType(Qt::PreciseTimer);
+    // Another thread (none waits so today) keeps a timer of its own for the wait.
+    const bool onApplicationThread =
+        QCoreApplication::instance() != nullptr &&
+        QThread::currentThread() == QCoreApplication::instance()->thread();
+    std::unique_ptr<WakeTimer> own = onApplicationThread ? nullptr : std::make_unique<WakeTimer>();
+    WakeTimer& exact = onApplicationThread ? sharedTimer() : *own;
+    std::optional<QTimer> wake; // where the platform gives no exact timer: whole milliseconds
     for (;;) {
         if (condition && condition())
             return true;
         if (passed())
             return false;
         if (exact.valid()) {
-            if (!exact.armed())
+            if (!exact.armedFor(wakeAt))
                 exact.arm(wakeAt);
-        } else if (!wake.isActive()) {
-            const auto remaining = std::chrono::ceil<milliseconds>(wakeAt - Clock::now());
-            wake.start(std::max(remaining, milliseconds(1)));
+        } else {
+            if (!wake) {
+                wake.emplace();
+                wake->setSingleShot(true);
+                wake->setTimerType(Qt::PreciseTimer);
+            }
+            if (!wake->isActive()) {
+                const auto remaining = std::chrono::ceil<milliseconds>(wakeAt - Clock::now());
+                wake->start(std::max(remaining, milliseconds(1)));
+            }
         }
-        loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <chrono>
 #include <memory>
+#include <optional>
 
 class QSocketNotifier;
 
@@ -13,6 +14,8 @@ namespace torvik::comm {
 
 class WakeTimer {
 public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
     WakeTimer();
     ~WakeTimer();
     WakeTimer(const WakeTimer&) = delete;
@@ -21,14 +24,17 @@ public:
     // False when the platform gave no timer; the caller then falls back on Qt's.
     bool valid() const { return m_fd >= 0; }
     // The event loop wakes at `at` (once; arming again replaces it).
-    void arm(std::chrono::steady_clock::time_point at);
-    bool armed() const { return m_armed; }
+    void arm(TimePoint at);
+    bool armed() const { return m_armedFor.has_value(); }
+    // Armed for exactly `at` and not yet fired: a wait that shares the timer with the waits
+    // nested in it re-arms only when one of those took it over.
+    bool armedFor(TimePoint at) const { return m_armedFor == at; }
 
 private:
     void fired();
 
     int m_fd = -1;
-    bool m_armed = false;
+    std::optional<TimePoint> m_armedFor;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
 

@@ -22,7 +22,7 @@ WakeTimer::~WakeTimer() {
         ::close(m_fd);
 }
 
-void WakeTimer::arm(std::chrono::steady_clock::time_point at) {
+void WakeTimer::arm(TimePoint at) {
     // steady_clock is CLOCK_MONOTONIC, the timer's clock: the instant is absolute.
     const auto ns =
         std::chrono::duration_cast<std::chrono::nanoseconds>(at.time_since_epoch()).count();
@@ -31,14 +31,21 @@ void WakeTimer::arm(std::chrono::steady_clock::time_point at) {
     when.it_value.tv_nsec = static_cast<long>(ns % 1'000'000'000);
     if (when.it_value.tv_sec == 0 && when.it_value.tv_nsec == 0)
         when.it_value.tv_nsec = 1; // zero would disarm it
-    m_armed = ::timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &when, nullptr) == 0;
+    if (::timerfd_settime(m_fd, TFD_TIMER_ABSTIME, &when, nullptr) == 0)
+        m_armedFor = at;
+    else
+        m_armedFor.reset();
 }
 
 void WakeTimer::fired() {
     std::uint64_t expirations = 0;
-    while (::read(m_fd, &expirations, sizeof expirations) < 0 && errno == EINTR) {
+    ssize_t got = 0;
+    while ((got = ::read(m_fd, &expirations, sizeof expirations)) < 0 && errno == EINTR) {
     }
-    m_armed = false;
+    // Nothing to read: re-armed between the poll that saw it fire and this call, so it is
+    // armed for the new instant.
+    if (got > 0)
+        m_armedFor.reset();
 }
 
 } // namespace torvik::comm

@@ -85,6 +85,38 @@ TEST_F(Pacing, HandlersRunInsideAWaitMayWaitThemselves) {
     EXPECT_TRUE(innerDone);
 }
 
+TEST_F(Pacing, NestedWaitsEachWakeAtTheirOwnInstant) {
+    // The waits of a thread share one timer. A handler's wait inside another must wake at its
+    // own instant when that comes first, and the outer wait at its own when the inner one
+    // armed a later instant and ended early by its condition. A wait that slept through its
+    // instant is woken only by the guard timer.
+    QTimer guard;
+    guard.setSingleShot(true);
+    bool guardFired = false;
+    QObject::connect(&guard, &QTimer::timeout, [&] { guardFired = true; });
+
+    bool innerDone = false;
+    QTimer::singleShot(0, [&] {
+        pace(5);
+        innerDone = true;
+    });
+    guard.start(10'000);
+    EXPECT_TRUE(paceUntil(600'000, [&] { return innerDone; }));
+    EXPECT_FALSE(guardFired) << "the inner wait slept past its instant";
+
+    innerDone = false;
+    QTimer::singleShot(0, [&] {
+        bool released = false;
+        QTimer::singleShot(0, [&] { released = true; });
+        EXPECT_TRUE(paceUntil(600'000, [&] { return released; }));
+        innerDone = true;
+    });
+    guard.start(10'000);
+    pace(20);
+    EXPECT_TRUE(innerDone);
+    EXPECT_FALSE(guardFired) << "the outer wait slept past its instant";
+}
+
 TEST_F(Pacing, SleepsInsteadOfSpinning) {
     // Behaviour, not speed: a wait with nothing to do must leave the processor alone. A
     // sleeping wait costs well under 1 ms of processor time here; a spinning one took half the
