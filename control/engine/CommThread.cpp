@@ -47,6 +47,11 @@ void CommThread::request(CommRequest request) {
 void CommThread::setAutoPoll(bool active, std::int32_t intervalMs) {
     {
         std::lock_guard lock(m_mutex);
+        // Hosts set the same values before every request: only a change is worth waking the
+        // thread for, which would otherwise wake for nothing while the request is made.
+        if (active == m_autoPoll && intervalMs == m_interval) {
+            return;
+        }
         m_autoPoll = active;
         m_interval = intervalMs;
     }
@@ -61,7 +66,10 @@ void CommThread::pause() {
 void CommThread::resume() {
     {
         std::lock_guard lock(m_mutex);
-        m_paused = false;
+        // Every request resumes; only one after a pause has anything to wake the thread for.
+        if (!std::exchange(m_paused, false)) {
+            return;
+        }
     }
     m_wake.notify_all();
 }
