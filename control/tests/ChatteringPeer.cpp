@@ -7,10 +7,21 @@
 #include <unistd.h>
 
 namespace tavrin::test {
+namespace {
+
+std::array<std::uint8_t, 4096> highBitNoise() {
+    std::array<std::uint8_t, 4096> noise{};
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<std::uint8_t>(0x80U | (i & 0x3FU));
+    }
+    return noise;
+}
+
+} // namespace
 
 ChatteringPeer::ChatteringPeer(int master, std::size_t noiseBeforeAnswer, std::size_t cpu,
-                               std::array<std::uint8_t, 4096> noise, Answerer answerer)
-    : m_noise(noise), m_answerer(std::move(answerer)),
+                               Answerer answerer)
+    : m_noise(highBitNoise()), m_answerer(std::move(answerer)),
       m_thread([this, master, noiseBeforeAnswer, cpu] {
           placeThread(cpu, false);
           run(master, noiseBeforeAnswer);

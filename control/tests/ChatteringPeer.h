@@ -22,9 +22,9 @@ public:
     // Called with each byte the peer receives; an answer restarts the noise in front of it.
     using Answerer = std::function<std::optional<std::string>(char)>;
 
-    // `noise` never holds a byte of any answer. The peer runs on processor `cpu`.
-    ChatteringPeer(int master, std::size_t noiseBeforeAnswer, std::size_t cpu,
-                   std::array<std::uint8_t, 4096> noise, Answerer answerer);
+    // The noise is bytes with the high bit set: none is a letter of a modem's answer word or
+    // the ':' that begins an ASCII frame. The peer runs on processor `cpu`.
+    ChatteringPeer(int master, std::size_t noiseBeforeAnswer, std::size_t cpu, Answerer answerer);
     ~ChatteringPeer();
     ChatteringPeer(const ChatteringPeer&) = delete;
     ChatteringPeer& operator=(const ChatteringPeer&) = delete;

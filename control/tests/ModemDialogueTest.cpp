@@ -36,15 +36,6 @@ ChatteringPeer::Answerer modemAnswers() {
     };
 }
 
-// None of these is a letter of an answer word.
-std::array<std::uint8_t, 4096> highNoise() {
-    std::array<std::uint8_t, 4096> noise{};
-    for (std::size_t i = 0; i < noise.size(); ++i) {
-        noise[i] = static_cast<std::uint8_t>(0x80U | (i & 0x3FU));
-    }
-    return noise;
-}
-
 // No fixed waits, and answer limits far shorter than the time a reader takes over the
 // noise in front of an answer.
 modem::ModemTimings quickTimings() {
@@ -81,8 +72,7 @@ TEST(ModemDialogue, AModemThatNeverFallsSilentDoesNotOutlastTheAnswerLimits) {
     const std::size_t cpu = firstCpu();
     std::vector<std::uint16_t> results;
     {
-        const ChatteringPeer modem(pty.masterFd(), kNoiseBeforeAnswer, cpu, highNoise(),
-                                   modemAnswers());
+        const ChatteringPeer modem(pty.masterFd(), kNoiseBeforeAnswer, cpu, modemAnswers());
         std::thread([&] {
             placeThread(cpu, true);
             NamedMutexGuard line = port.lockPort();
