@@ -16,7 +16,7 @@ import tavrin
 from support import LIBRARY, OTHER_VERSION, PortsFolder, Simulator, args_of, settings
 
 
-class OnTheBus(unittest.TestCase):
+class TwoCells(unittest.TestCase):
     """Two cells with fixed values (104.5 and -3.25) on a port of the test's own."""
 
     def setUp(self):
@@ -26,6 +26,10 @@ class OnTheBus(unittest.TestCase):
     def tearDown(self):
         self.bus.stop()
         self.ports.remove()
+
+
+class OnTheBus(TwoCells):
+    """Reads, writes and refusals on the two cells."""
 
     def test_read_gives_result_0_and_the_value(self):
         with tavrin.Control(**settings(self.ports, NodeAddress="2")) as cell:
@@ -247,17 +251,9 @@ def run_child(code: str, **names) -> subprocess.CompletedProcess:
                           capture_output=True, text=True, timeout=120)
 
 
-class CallbacksTheLibraryHolds(unittest.TestCase):
+class CallbacksTheLibraryHolds(TwoCells):
     """The library calls back into Python from the pumps of the creating thread: whatever it
     holds stays alive however the Python objects are dropped."""
-
-    def setUp(self):
-        self.ports = PortsFolder()
-        self.bus = Simulator(self.ports, "--cells", "2", *args_of([104.5, -3.25]))
-
-    def tearDown(self):
-        self.bus.stop()
-        self.ports.remove()
 
     def test_a_tap_that_is_not_kept_goes_on_until_it_is_replaced(self):
         child = run_child("""
