@@ -109,6 +109,7 @@ private:
 
     UniqueFd m_fd;
     bool m_pseudoTerminal = false;
+    bool m_madeExclusive = false; // by this open, not an adopted descriptor
     int m_lastErrno = 0;
 };
 

@@ -197,6 +197,7 @@ DeviceError SerialDevice::openExclusive(const std::string& path) {
     sys::ioctlValue(fd, TIOCEXCL, 0);
     struct stat st {};
     m_pseudoTerminal = ::fstat(fd, &st) == 0 && isPseudoTerminalDevice(st.st_rdev);
+    m_madeExclusive = true;
     m_fd = std::move(owned);
     return DeviceError::None;
 }
@@ -229,9 +230,15 @@ void SerialDevice::close(bool discardOutput) {
         if (discardOutput && !m_pseudoTerminal) {
             sys::ioctlValue(m_fd.get(), TCFLSH, TCOFLUSH);
         }
+        // A pty whose far side holds its slave open outlives our close with the exclusive
+        // flag still set, and the next open, ours included, would be refused.
+        if (m_madeExclusive && m_pseudoTerminal) {
+            sys::ioctlValue(m_fd.get(), TIOCNXCL, 0);
+        }
         m_fd.reset();
     }
     m_pseudoTerminal = false;
+    m_madeExclusive = false;
 }
 
 DeviceError SerialDevice::configure(const CommSettings& settings) {

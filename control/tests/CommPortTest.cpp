@@ -12,6 +12,7 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/eventfd.h>
+#include <sys/ioctl.h>
 #include <thread>
 #include <unistd.h>
 
@@ -82,6 +83,22 @@ TEST_F(PtyPort, OwnerOpensExclusivelyAndPublishesItself) {
     EXPECT_FALSE(second->ownsPort());
     EXPECT_NE(second->handle(), owner->handle());
     EXPECT_TRUE(owner->ownsPort());
+}
+
+TEST_F(PtyPort, ClosingGivesUpTheExclusiveFlagThatOutlivesItOnAPty) {
+    // The far side keeps the pty alive, as a simulator holding its slave side does: the flag
+    // would stay and refuse every later open but root's.
+    const UniqueFd held(::open(m_pty->slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    ASSERT_TRUE(held.valid());
+    auto port = makePort();
+    ASSERT_TRUE(port->open());
+    int exclusive = 0;
+    ASSERT_EQ(::ioctl(held.get(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1);
+    port->close();
+    ASSERT_EQ(::ioctl(held.get(), TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 0);
+    EXPECT_TRUE(port->open());
 }
 
 TEST_F(PtyPort, GuestWithoutOwnerCannotAttach) {

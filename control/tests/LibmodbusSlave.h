@@ -26,6 +26,7 @@ public:
     _modbus_mapping_t& map() { return *m_map; }
     void start();
     void stop();
+    // Requests for this slave received so far, each counted before its reply is sent.
     unsigned long served() const { return m_served.load(); }
     // CPU time of the serving thread so far, in seconds (0 when not started): what a
     // benchmark sharing the process with the slave subtracts.

@@ -2,6 +2,7 @@
 #include "Child.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -29,10 +31,21 @@ struct ModbusFree {
 using Modbus = std::unique_ptr<modbus_t, ModbusFree>;
 
 // A libmodbus RTU master on the simulator's link, 38400 8E1 like the simulator's default.
+// The simulator puts the line back as it was at the start when it sees a master close, a
+// moment after close() returned: a master opening within that moment still finds the last
+// one's exclusive flag (EBUSY) or its line settings, against which a pty refuses the new
+// parity (EINVAL). A test that reconnects at once waits that moment out.
 Modbus connect(const Simulator& sim, double timeoutSeconds = 1.0) {
     Modbus ctx(modbus_new_rtu(sim.link().c_str(), 38400, 'E', 8, 1));
-    if (!ctx || modbus_connect(ctx.get()) != 0) {
+    if (!ctx) {
         return nullptr;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (modbus_connect(ctx.get()) != 0) {
+        if ((errno != EBUSY && errno != EINVAL) || std::chrono::steady_clock::now() > deadline) {
+            return nullptr;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     const auto seconds = static_cast<std::uint32_t>(timeoutSeconds);
     const auto micros = static_cast<std::uint32_t>((timeoutSeconds - seconds) * 1e6);
