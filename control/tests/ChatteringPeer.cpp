@@ -97,4 +97,20 @@ std::size_t firstCpu() {
     return 0;
 }
 
+ChatteringLine::ChatteringLine() {
+    folder.link(1, pty.slavePath());
+    opened = port.setPortName(folder.prefix(), 1) && port.setSettings("38400,N,8,1") && port.open();
+}
+
+void ChatteringLine::run(std::size_t noiseBeforeAnswer, ChatteringPeer::Answerer answerer,
+                         const std::function<void()>& rounds) {
+    const std::size_t cpu = firstCpu();
+    const ChatteringPeer peer(pty.masterFd(), noiseBeforeAnswer, cpu, std::move(answerer));
+    std::thread([&] {
+        placeThread(cpu, true);
+        NamedMutexGuard line = port.lockPort();
+        rounds();
+    }).join();
+}
+
 } // namespace tavrin::test

@@ -5,6 +5,8 @@
 #ifndef TAVRIN_TESTS_CHATTERINGPEER_H
 #define TAVRIN_TESTS_CHATTERINGPEER_H
 
+#include "PortTestSupport.h"
+#include "commport/CommPort.h"
 #include "engine/StopSignal.h"
 
 #include <array>
@@ -44,6 +46,20 @@ private:
 // empty.
 void placeThread(std::size_t cpu, bool yields);
 std::size_t firstCpu();
+
+// A port of the control, open at 38400 8N1, on a pseudo-terminal whose far end chatters.
+struct ChatteringLine {
+    ChatteringLine();
+    // Runs `rounds` holding the line, yielding to a peer with `answerer` on the peer's processor,
+    // and returns once they are done and the peer has stopped.
+    void run(std::size_t noiseBeforeAnswer, ChatteringPeer::Answerer answerer,
+             const std::function<void()>& rounds);
+
+    PortsFolder folder;
+    PtyPair pty;
+    CommPort port;
+    bool opened = false;
+};
 
 } // namespace tavrin::test
 

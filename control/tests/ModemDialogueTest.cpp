@@ -3,16 +3,12 @@
 #include "modem/ModemDialogue.h"
 
 #include "ChatteringPeer.h"
-#include "PortTestSupport.h"
-#include "commport/CommPort.h"
 #include "engine/StopSignal.h"
 #include "tavrin/TavrinEnums.h"
 
-#include <array>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace tavrin::test {
@@ -57,31 +53,20 @@ modem::ModemTimings quickTimings() {
 TEST(ModemDialogue, AModemThatNeverFallsSilentDoesNotOutlastTheAnswerLimits) {
     constexpr int kRounds = 4;
     constexpr std::size_t kNoiseBeforeAnswer = 4 << 20;
-    PortsFolder folder;
-    PtyPair pty;
-    folder.link(1, pty.slavePath());
-    CommPort port;
-    ASSERT_TRUE(port.setPortName(folder.prefix(), 1));
-    ASSERT_TRUE(port.setSettings("38400,N,8,1"));
-    ASSERT_TRUE(port.open());
+    ChatteringLine noisy;
+    ASSERT_TRUE(noisy.opened);
 
     const modem::ModemTimings timings = quickTimings();
     modem::ModemCancel cancel;
     const StopSignal stop;
-    modem::ModemDialogue dialogue(port, timings, cancel, stop);
-    const std::size_t cpu = firstCpu();
+    modem::ModemDialogue dialogue(noisy.port, timings, cancel, stop);
     std::vector<std::uint16_t> results;
-    {
-        const ChatteringPeer modem(pty.masterFd(), kNoiseBeforeAnswer, cpu, modemAnswers());
-        std::thread([&] {
-            placeThread(cpu, true);
-            NamedMutexGuard line = port.lockPort();
-            for (int round = 0; round < kRounds; ++round) {
-                results.push_back(dialogue.dial(modem::dialCommands("", "", "", "")));
-                results.push_back(dialogue.hangup());
-            }
-        }).join();
-    }
+    noisy.run(kNoiseBeforeAnswer, modemAnswers(), [&] {
+        for (int round = 0; round < kRounds; ++round) {
+            results.push_back(dialogue.dial(modem::dialCommands("", "", "", "")));
+            results.push_back(dialogue.hangup());
+        }
+    });
     ASSERT_EQ(results.size(), 2U * kRounds);
     for (std::size_t i = 0; i < results.size(); i += 2) {
         EXPECT_EQ(results[i], MDM_RES_MODEM_RESP_ATTENTION_CMD) << "dial of round " << i / 2;

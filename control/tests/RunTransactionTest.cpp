@@ -3,16 +3,12 @@
 #include "engine/RunTransaction.h"
 
 #include "ChatteringPeer.h"
-#include "PortTestSupport.h"
-#include "commport/CommPort.h"
 #include "tavrin/TavrinEnums.h"
 
-#include <array>
 #include <cstdint>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace tavrin::test {
@@ -39,13 +35,8 @@ ChatteringPeer::Answerer asciiSlave() {
 TEST(RunTransaction, ASlaveThatNeverFallsSilentDoesNotOutlastTheReplyTimeout) {
     constexpr int kRounds = 4;
     constexpr std::size_t kNoiseBeforeAnswer = 4 << 20;
-    PortsFolder folder;
-    PtyPair pty;
-    folder.link(1, pty.slavePath());
-    CommPort port;
-    ASSERT_TRUE(port.setPortName(folder.prefix(), 1));
-    ASSERT_TRUE(port.setSettings("38400,N,8,1"));
-    ASSERT_TRUE(port.open());
+    ChatteringLine noisy;
+    ASSERT_TRUE(noisy.opened);
 
     Transaction read;
     read.request.function = 4;
@@ -54,21 +45,15 @@ TEST(RunTransaction, ASlaveThatNeverFallsSilentDoesNotOutlastTheReplyTimeout) {
     read.request.memQty = 2;
     read.request.dataMode = 1; // ASCII
     read.timeoutTrans = 10;
-    const std::size_t cpu = firstCpu();
     std::vector<std::uint16_t> results;
-    {
-        const ChatteringPeer slave(pty.masterFd(), kNoiseBeforeAnswer, cpu, asciiSlave());
-        std::thread([&] {
-            placeThread(cpu, true);
-            NamedMutexGuard line = port.lockPort();
-            frame::CodecState codec;
-            DataArea data;
-            for (int round = 0; round < kRounds; ++round) {
-                std::int16_t memQty = read.request.memQty;
-                results.push_back(RunTransaction(port, read, codec, data, memQty, -1).result);
-            }
-        }).join();
-    }
+    noisy.run(kNoiseBeforeAnswer, asciiSlave(), [&] {
+        frame::CodecState codec;
+        DataArea data;
+        for (int round = 0; round < kRounds; ++round) {
+            std::int16_t memQty = read.request.memQty;
+            results.push_back(RunTransaction(noisy.port, read, codec, data, memQty, -1).result);
+        }
+    });
     ASSERT_EQ(results.size(), static_cast<std::size_t>(kRounds));
     for (std::size_t i = 0; i < results.size(); ++i) {
         EXPECT_EQ(results[i], RES_AX_COMM_TIMEOUT) << "round " << i;
